@@ -1,0 +1,462 @@
+#include "batch/batch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <ostream>
+#include <sstream>
+
+#include "batch/steps.h"
+
+namespace tarnel::batch {
+
+namespace {
+
+std::vector<std::string> splitComma(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return parts;
+}
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// A whole decimal integer with an optional sign; nothing else accepted.
+std::optional<int> parseInt(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (*first == '+') ++first;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || end != last || first == last) return std::nullopt;
+    return value;
+}
+
+// RRGGBB, red first as the colour requester shows it; returns 0x00BBGGRR.
+std::optional<Color> parseColor(const std::string& text) {
+    std::string digits = text;
+    if (!digits.empty() && digits[0] == '#') digits.erase(0, 1);
+    if (digits.size() != 6) return std::nullopt;
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + 6, value, 16);
+    if (ec != std::errc() || end != digits.data() + 6) return std::nullopt;
+    return rgb(static_cast<int>((value >> 16) & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+               static_cast<int>(value & 0xFF));
+}
+
+// "WxH" with positive integers.
+bool parseSize(const std::string& text, int& width, int& height) {
+    const std::size_t x = lowerCase(text).find('x');
+    if (x == std::string::npos) return false;
+    const auto w = parseInt(text.substr(0, x));
+    const auto h = parseInt(text.substr(x + 1));
+    if (!w || !h || *w <= 0 || *h <= 0) return false;
+    width = *w;
+    height = *h;
+    return true;
+}
+
+// "X,Y,W,H" with a positive width and height; returns the inclusive rect.
+std::optional<Rect> parseRect(const std::vector<std::string>& parts, std::size_t first) {
+    if (parts.size() != first + 4) return std::nullopt;
+    const auto x = parseInt(parts[first]);
+    const auto y = parseInt(parts[first + 1]);
+    const auto w = parseInt(parts[first + 2]);
+    const auto h = parseInt(parts[first + 3]);
+    if (!x || !y || !w || !h || *w <= 0 || *h <= 0) return std::nullopt;
+    // Corners far outside any image are still well defined; keep the
+    // arithmetic inside int.
+    const long long right = static_cast<long long>(*x) + *w - 1;
+    const long long bottom = static_cast<long long>(*y) + *h - 1;
+    if (right > INT32_MAX || bottom > INT32_MAX) return std::nullopt;
+    return Rect{*x, *y, static_cast<int>(right), static_cast<int>(bottom)};
+}
+
+int indexOf(const char* const* names, int count, const std::string& name) {
+    for (int i = 0; i < count; ++i) {
+        if (name == names[i]) return i;
+    }
+    return -1;
+}
+
+std::string joined(const char* const* names, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i) text += ", ";
+        text += names[i];
+    }
+    return text;
+}
+
+struct SimpleStep {
+    const char* name;
+    StepKind kind;
+};
+
+constexpr SimpleStep kSimpleSteps[] = {
+    {"blur", StepKind::Blur},
+    {"rotate-right", StepKind::RotateRight},
+    {"rotate-left", StepKind::RotateLeft},
+    {"rotate-180", StepKind::Rotate180},
+    {"flip", StepKind::Flip},
+    {"mirror", StepKind::Mirror},
+    {"negative", StepKind::Negative},
+    {"gray", StepKind::Gray},
+    {"count-colors", StepKind::CountColors},
+};
+
+// Canvas anchor names, row by row from the top left (anchor 1..9).
+constexpr const char* kAnchorNames[] = {
+    "top-left", "top", "top-right", "left", "center", "right", "bottom-left", "bottom", "bottom-right",
+};
+
+bool fail(std::string& error, const std::string& message) {
+    error = message;
+    return false;
+}
+
+bool parseQuantize(Step& step, const std::vector<std::string>& parts, std::string& error) {
+    const std::string method = lowerCase(parts[0]);
+    step.method = indexOf(kQuantizeMethodNames, kQuantizeMethodCount, method);
+    if (step.method < 0) {
+        return fail(error, "unknown quantize method '" + parts[0] + "' (methods: " +
+                               joined(kQuantizeMethodNames, kQuantizeMethodCount) + ")");
+    }
+    const bool hasLimit = step.method == kUniformMethod || step.method == kPopularityMethod ||
+                          step.method == kAdaptiveMethod;
+    step.limit = step.method == kUniformMethod ? kUniformLevelsDefault : kPaletteLimitDefault;
+    bool limitSeen = false;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const std::string option = lowerCase(parts[i]);
+        if (option == "dither") {
+            if (step.dither) return fail(error, "'dither' given twice in '" + step.text + "'");
+            step.dither = true;
+            continue;
+        }
+        const auto limit = parseInt(option);
+        if (!limit) return fail(error, "bad quantize option '" + parts[i] + "' in '" + step.text + "'");
+        if (!hasLimit) return fail(error, "quantize method '" + method + "' has a fixed colour count and takes no limit");
+        if (limitSeen) return fail(error, "limit given twice in '" + step.text + "'");
+        limitSeen = true;
+        const int low = step.method == kUniformMethod ? kUniformLevelsMin : kPaletteLimitMin;
+        const int high = step.method == kUniformMethod ? kUniformLevelsMax : kPaletteLimitMax;
+        if (*limit < low || *limit > high) {
+            return fail(error, std::string(step.method == kUniformMethod ? "uniform levels" : "colour limit") +
+                                   " must be " + std::to_string(low) + ".." + std::to_string(high) + ", got " +
+                                   parts[i]);
+        }
+        step.limit = *limit;
+    }
+    return true;
+}
+
+bool parseBrightness(Step& step, const std::vector<std::string>& parts, std::string& error) {
+    const auto value = parseInt(parts[0]);
+    if (!value) return fail(error, "brightness needs a whole number, got '" + parts[0] + "'");
+    if (*value < kBrightnessMin || *value > kBrightnessMax) {
+        return fail(error, "brightness must be -128..128, got " + parts[0]);
+    }
+    step.value = *value;
+    bool limitSeen = false, modeSeen = false, spreadSeen = false, channelsSeen = false;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const std::string option = lowerCase(parts[i]);
+        bool* seen = nullptr;
+        if (option == "hold" || option == "clamp" || option == "wrap") {
+            seen = &limitSeen;
+            step.brightnessLimit = option == "hold"    ? BrightnessLimit::HoldRatio
+                                   : option == "clamp" ? BrightnessLimit::Clamp
+                                                       : BrightnessLimit::Wrap;
+        } else if (option == "ratio" || option == "equal") {
+            seen = &modeSeen;
+            step.ratioMode = option == "ratio";
+        } else if (option == "proportional" || option == "flat") {
+            seen = &spreadSeen;
+            step.proportional = option == "proportional";
+        } else if (!option.empty() && option.find_first_not_of("rgb") == std::string::npos) {
+            seen = &channelsSeen;
+            step.red = option.find('r') != std::string::npos;
+            step.green = option.find('g') != std::string::npos;
+            step.blue = option.find('b') != std::string::npos;
+        } else {
+            return fail(error, "bad brightness option '" + parts[i] +
+                                   "' (hold|clamp|wrap, ratio|equal, proportional|flat, channels such as rgb or rb)");
+        }
+        if (*seen) return fail(error, "conflicting brightness options in '" + step.text + "'");
+        *seen = true;
+    }
+    return true;
+}
+
+bool parseTwoColors(Step& step, const std::vector<std::string>& parts, std::string& error) {
+    if (!parts[0].empty()) {
+        const auto slider = parseInt(parts[0]);
+        if (!slider || *slider < 0 || *slider > kTwoColorsSliderMax) {
+            return fail(error, "two-colors threshold must be 0..256, got '" + parts[0] + "'");
+        }
+        step.slider = *slider;
+    }
+    std::size_t i = 1;
+    if (i < parts.size() && parseColor(parts[i]) == std::nullopt) {
+        const std::string mode = lowerCase(parts[i]);
+        if (mode == "none") step.twoColorsDither = TwoColorsDither::None;
+        else if (mode == "ordered") step.twoColorsDither = TwoColorsDither::Ordered;
+        else if (mode == "sierra") step.twoColorsDither = TwoColorsDither::SierraLite;
+        else return fail(error, "bad two-colors dither '" + parts[i] + "' (none, ordered or sierra)");
+        ++i;
+    }
+    if (i == parts.size()) return true;
+    if (parts.size() - i != 2) return fail(error, "two-colors takes two colours RRGGBB,RRGGBB or none");
+    const auto c1 = parseColor(parts[i]);
+    const auto c2 = parseColor(parts[i + 1]);
+    if (!c1 || !c2) return fail(error, "bad colour in '" + step.text + "' (RRGGBB expected)");
+    step.color1 = *c1;
+    step.color2 = *c2;
+    return true;
+}
+
+bool parseCanvas(Step& step, const std::vector<std::string>& parts, std::string& error) {
+    if (!parseSize(parts[0], step.width, step.height)) {
+        return fail(error, "canvas needs a size WxH, got '" + parts[0] + "'");
+    }
+    bool anchorSeen = false, colorSeen = false;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const std::string option = lowerCase(parts[i]);
+        const auto number = parseInt(option);
+        const int named = indexOf(kAnchorNames, 9, option);
+        if ((number && option.size() == 1) || named >= 0) {
+            const int anchor = named >= 0 ? named + 1 : *number;
+            if (anchor < 1 || anchor > 9) return fail(error, "canvas anchor must be 1..9, got " + parts[i]);
+            if (anchorSeen) return fail(error, "anchor given twice in '" + step.text + "'");
+            anchorSeen = true;
+            step.anchor = anchor;
+        } else if (const auto color = parseColor(parts[i])) {
+            if (colorSeen) return fail(error, "colour given twice in '" + step.text + "'");
+            colorSeen = true;
+            step.background = *color;
+        } else {
+            return fail(error, "bad canvas option '" + parts[i] + "' (anchor 1..9 or a name such as top-left, colour RRGGBB)");
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<Step> parseStep(const std::string& text, std::string& error) {
+    Step step;
+    step.text = text;
+    const std::size_t equals = text.find('=');
+    const std::string name = lowerCase(text.substr(0, equals));
+    const bool hasValue = equals != std::string::npos;
+    const std::vector<std::string> parts = hasValue ? splitComma(text.substr(equals + 1)) : std::vector<std::string>{};
+
+    for (const SimpleStep& simple : kSimpleSteps) {
+        if (name == simple.name) {
+            if (hasValue) {
+                error = "step '" + name + "' takes no value";
+                return std::nullopt;
+            }
+            step.kind = simple.kind;
+            return step;
+        }
+    }
+
+    auto needsValue = [&](const char* form) {
+        if (hasValue && !(parts.size() == 1 && parts[0].empty())) return true;
+        error = "step '" + name + "' needs a value: " + form;
+        return false;
+    };
+
+    bool ok = false;
+    if (name == "quantize") {
+        step.kind = StepKind::Quantize;
+        ok = needsValue("quantize=METHOD[,LIMIT][,dither]") && parseQuantize(step, parts, error);
+    } else if (name == "effect") {
+        step.kind = StepKind::Effect;
+        if (needsValue("effect=NAME")) {
+            step.effect = parts.size() == 1 ? indexOf(kEffectNames, kEffectCount, lowerCase(parts[0])) : -1;
+            ok = step.effect >= 0;
+            if (!ok) error = "unknown effect '" + text.substr(equals + 1) + "' (effects: " + joined(kEffectNames, kEffectCount) + ")";
+        }
+    } else if (name == "brightness") {
+        step.kind = StepKind::Brightness;
+        ok = needsValue("brightness=VALUE[,hold|clamp|wrap][,ratio|equal][,proportional|flat][,CHANNELS]") &&
+             parseBrightness(step, parts, error);
+    } else if (name == "contrast") {
+        step.kind = StepKind::Contrast;
+        if (needsValue("contrast=VALUE")) {
+            const auto value = parts.size() == 1 ? parseInt(parts[0]) : std::nullopt;
+            if (!value) error = "contrast needs a whole number, got '" + text.substr(equals + 1) + "'";
+            else if (*value < kContrastMin || *value > kContrastMax) error = "contrast must be -100..100, got " + parts[0];
+            else {
+                step.value = *value;
+                ok = true;
+            }
+        }
+    } else if (name == "two-colors") {
+        step.kind = StepKind::TwoColors;
+        ok = hasValue ? parseTwoColors(step, parts, error) : true;
+    } else if (name == "resize") {
+        step.kind = StepKind::Resize;
+        if (needsValue("resize=WxH")) {
+            ok = parts.size() == 1 && parseSize(parts[0], step.width, step.height);
+            if (!ok) error = "resize needs a size WxH with positive numbers, got '" + text.substr(equals + 1) + "'";
+            // The resize dialog forces its fields into 16..4096.
+            step.width = std::clamp(step.width, kResizeMin, kImageSizeMax);
+            step.height = std::clamp(step.height, kResizeMin, kImageSizeMax);
+        }
+    } else if (name == "canvas") {
+        step.kind = StepKind::Canvas;
+        ok = needsValue("canvas=WxH[,ANCHOR][,RRGGBB]") && parseCanvas(step, parts, error);
+    } else if (name == "crop") {
+        step.kind = StepKind::Crop;
+        if (needsValue("crop=X,Y,W,H")) {
+            const auto rect = parseRect(parts, 0);
+            ok = rect.has_value();
+            if (ok) step.rect = *rect;
+            else error = "crop needs X,Y,W,H with a positive width and height, got '" + text.substr(equals + 1) + "'";
+        }
+    } else {
+        error = "unknown step '" + text + "' (see --help)";
+    }
+    if (!ok) return std::nullopt;
+    return step;
+}
+
+std::optional<OutputFormat> outputFormatFor(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t slash = path.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::nullopt;
+    const std::string ext = lowerCase(path.substr(dot + 1));
+    if (ext == "png") return OutputFormat::Png;
+    if (ext == "jpg" || ext == "jpeg") return OutputFormat::Jpeg;
+    if (ext == "jp2") return OutputFormat::Jpeg2000;
+    if (ext == "bmp") return OutputFormat::Bmp;
+    return std::nullopt;
+}
+
+ParseResult parseArguments(const std::vector<std::string>& args) {
+    ParseResult result;
+    Job job;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            result.help = true;
+            return result;
+        }
+        if (arg == "--time") {
+            job.time = true;
+        } else if (arg == "--area" || arg.rfind("--area=", 0) == 0) {
+            std::string value;
+            if (arg == "--area") {
+                if (i + 1 == args.size()) {
+                    result.error = "--area needs X,Y,W,H";
+                    return result;
+                }
+                value = args[++i];
+            } else {
+                value = arg.substr(7);
+            }
+            if (job.area) {
+                result.error = "--area given twice";
+                return result;
+            }
+            job.area = parseRect(splitComma(value), 0);
+            if (!job.area) {
+                result.error = "--area needs X,Y,W,H with a positive width and height, got '" + value + "'";
+                return result;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            result.error = "unknown option '" + arg + "' (see --help)";
+            return result;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() < 2) {
+        result.error = "missing INPUT and OUTPUT (usage: tarnel-batch INPUT OUTPUT [--area X,Y,W,H] [--time] STEP...)";
+        return result;
+    }
+    job.input = positional[0];
+    job.output = positional[1];
+    if (!outputFormatFor(job.output)) {
+        result.error = "cannot tell the output format of '" + job.output + "' (use .png, .jpg, .jpeg, .jp2 or .bmp)";
+        return result;
+    }
+    for (std::size_t i = 2; i < positional.size(); ++i) {
+        auto step = parseStep(positional[i], result.error);
+        if (!step) return result;
+        job.steps.push_back(std::move(*step));
+    }
+    result.job = std::move(job);
+    return result;
+}
+
+Rect clippedArea(const Image& image, const std::optional<Rect>& area) {
+    if (!area) return image.rect();
+    return intersected(*area, image.rect());
+}
+
+bool applyStep(Image& image, const Step& step, const Rect& area, std::ostream& out, std::string& error) {
+    return runStep(image, step, area, out, error);
+}
+
+int runJob(const Job& job, std::ostream& out, std::ostream& err) {
+    using Clock = std::chrono::steady_clock;
+    auto milliseconds = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+    auto timeLine = [&](const std::string& what, Clock::duration d) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.3f", milliseconds(d));
+        err << "time " << what << ": " << buffer << " ms\n";
+    };
+
+    auto start = Clock::now();
+    std::string error;
+    Image image = decodeFile(job.input, error);
+    if (image.isNull()) {
+        err << "tarnel-batch: cannot read '" << job.input << "': " << error << "\n";
+        return kExitFailure;
+    }
+    if (job.time) timeLine("decode", Clock::now() - start);
+
+    if (job.area && clippedArea(image, job.area).isEmpty()) {
+        err << "tarnel-batch: --area lies outside the " << image.width() << " x " << image.height() << " image\n";
+        return kExitFailure;
+    }
+    for (const Step& step : job.steps) {
+        // The area is clipped again at every step: rotations, resizing and
+        // cropping change the image's size.
+        const Rect area = clippedArea(image, job.area);
+        start = Clock::now();
+        if (area.isEmpty() || !applyStep(image, step, area, out, error)) {
+            if (area.isEmpty()) error = "--area lies outside the " + std::to_string(image.width()) + " x " +
+                                        std::to_string(image.height()) + " image";
+            err << "tarnel-batch: step '" << step.text << "' failed: " << error << "\n";
+            return kExitFailure;
+        }
+        if (job.time) timeLine(step.text, Clock::now() - start);
+    }
+
+    start = Clock::now();
+    if (!encodeFile(image, job.output, *outputFormatFor(job.output), error)) {
+        err << "tarnel-batch: cannot write '" << job.output << "': " << error << "\n";
+        return kExitFailure;
+    }
+    if (job.time) timeLine("encode", Clock::now() - start);
+    return kExitOk;
+}
+
+}  // namespace tarnel::batch

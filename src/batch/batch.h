@@ -1,0 +1,170 @@
+#pragma once
+// The command-line batch tool: the editor's image operations applied to a
+// file without the window.
+//
+//   tarnel-batch INPUT OUTPUT [--area X,Y,W,H] [--time] STEP...
+//
+// Parsing turns the arguments into a Job (checked against the same limits
+// the editor's windows and dialogs enforce) without touching any file;
+// runJob then decodes INPUT, applies the steps in order and writes OUTPUT
+// atomically, so nothing is written when any part fails. applyStep is the
+// single-step core shared by runJob and the tests.
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/image.h"
+
+namespace tarnel::batch {
+
+// Method names in the order of the quantize window's method list; the index
+// is the method number the quantize module uses.
+inline constexpr const char* kQuantizeMethodNames[] = {
+    "uniform", "popularity", "adaptive", "cga", "ega", "trucolor", "human", "neuquant",
+    "flat8", "flat64", "flat512", "flat4096", "lemon", "berry", "ocean",
+};
+inline constexpr int kQuantizeMethodCount = 15;
+inline constexpr int kUniformMethod = 0;
+inline constexpr int kPopularityMethod = 1;
+inline constexpr int kAdaptiveMethod = 2;
+
+// Limits and initial values of the quantize window's limit field.
+inline constexpr int kUniformLevelsMin = 2;
+inline constexpr int kUniformLevelsMax = 16;
+inline constexpr int kUniformLevelsDefault = 3;
+inline constexpr int kPaletteLimitMin = 2;
+inline constexpr int kPaletteLimitMax = 256;
+inline constexpr int kPaletteLimitDefault = 32;
+
+// Effect names: the Effects menu texts, lower-case, spaces as hyphens, in
+// the order of the effect command ids (scramble first).
+inline constexpr const char* kEffectNames[] = {
+    "scramble", "unscramble", "pencil", "noise", "edge-detect", "x-factor", "scratch", "glowie",
+    "spacy", "phantom", "blush", "spectrum", "demon", "faded", "artist",
+};
+inline constexpr int kEffectCount = 15;
+
+// Brightness and contrast slider ranges.
+inline constexpr int kBrightnessMin = -128;
+inline constexpr int kBrightnessMax = 128;
+inline constexpr int kContrastMin = -100;
+inline constexpr int kContrastMax = 100;
+
+// Two Colors: the slider (0..256, 128 at opening); the conversion threshold
+// is 256 minus the slider value.
+inline constexpr int kTwoColorsSliderMax = 256;
+inline constexpr int kTwoColorsSliderDefault = 128;
+
+// Resize image and resize canvas size limits.
+inline constexpr int kResizeMin = 16;
+inline constexpr int kImageSizeMax = 4096;
+
+enum class StepKind {
+    Quantize,
+    Blur,
+    Effect,
+    RotateRight,
+    RotateLeft,
+    Rotate180,
+    Flip,
+    Mirror,
+    Negative,
+    Gray,
+    Brightness,
+    Contrast,
+    TwoColors,
+    Resize,
+    Canvas,
+    Crop,
+    CountColors,
+};
+
+enum class BrightnessLimit { HoldRatio, Clamp, Wrap };
+enum class TwoColorsDither { None, Ordered, SierraLite };
+
+// One parsed step. Only the fields of its kind are meaningful; the others
+// keep their defaults, which are the defaults of the editor's windows.
+struct Step {
+    StepKind kind = StepKind::Blur;
+    std::string text;  // the argument as given, for messages and timings
+
+    // quantize
+    int method = kUniformMethod;
+    int limit = kUniformLevelsDefault;  // levels for uniform, colours for popularity/adaptive
+    bool dither = false;
+
+    // effect: index into kEffectNames
+    int effect = 0;
+
+    // brightness (value) and contrast (value)
+    int value = 0;
+    BrightnessLimit brightnessLimit = BrightnessLimit::HoldRatio;
+    bool ratioMode = true;
+    bool proportional = true;
+    bool red = true;
+    bool green = true;
+    bool blue = true;
+
+    // two-colors
+    int slider = kTwoColorsSliderDefault;
+    TwoColorsDither twoColorsDither = TwoColorsDither::None;
+    Color color1 = 0x000000;
+    Color color2 = 0xFFFFFF;
+
+    // resize, canvas (width, height); crop (rect)
+    int width = 0;
+    int height = 0;
+    int anchor = 5;            // canvas: 1..9, row by row from the top left
+    Color background = 0x000000;  // canvas border colour
+    Rect rect;                 // crop: the requested rectangle, not yet clipped
+};
+
+struct Job {
+    std::string input;
+    std::string output;
+    std::optional<Rect> area;  // --area as given (clipped to the image per step)
+    bool time = false;
+    std::vector<Step> steps;
+};
+
+struct ParseResult {
+    bool help = false;  // --help was given: print usage and stop
+    std::optional<Job> job;
+    std::string error;  // one line, set when job is empty and help is false
+};
+
+// Parses the arguments after the program name.
+ParseResult parseArguments(const std::vector<std::string>& args);
+
+// Parses one STEP argument; on failure returns nothing and sets error.
+std::optional<Step> parseStep(const std::string& text, std::string& error);
+
+// Output formats chosen by the output file's extension.
+enum class OutputFormat { Png, Jpeg, Jpeg2000, Bmp };
+std::optional<OutputFormat> outputFormatFor(const std::string& path);
+
+// The --area rectangle clipped to the image; empty when it does not meet it.
+Rect clippedArea(const Image& image, const std::optional<Rect>& area);
+
+// Applies one step to image. area is the rectangle of work in image
+// coordinates (already clipped; steps that always work on the whole image
+// ignore it). Lines meant for the user (the colour count) go to out.
+// Returns false with error set when the step cannot run (for example a
+// crop rectangle that misses the image); image is then unchanged.
+bool applyStep(Image& image, const Step& step, const Rect& area, std::ostream& out, std::string& error);
+
+// Runs a whole job: decode, steps, atomic encode. Messages go to out, the
+// one-line error to err. Returns the process exit code.
+int runJob(const Job& job, std::ostream& out, std::ostream& err);
+
+// The text printed by --help.
+std::string usageText();
+
+// Exit codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // input, output or a step failed
+inline constexpr int kExitUsage = 2;    // bad arguments
+
+}  // namespace tarnel::batch

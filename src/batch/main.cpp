@@ -1,0 +1,22 @@
+// tarnel-batch: the editor's image operations on files from the command line.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "batch/batch.h"
+
+int main(int argc, char** argv) {
+    using namespace tarnel::batch;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const ParseResult parsed = parseArguments(args);
+    if (parsed.help) {
+        std::cout << usageText();
+        return kExitOk;
+    }
+    if (!parsed.job) {
+        std::cerr << "tarnel-batch: " << parsed.error << "\n";
+        return kExitUsage;
+    }
+    return runJob(*parsed.job, std::cout, std::cerr);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The batch tool's link to the editor's modules: decoding, encoding and one
+// function per step kind. Internal to the batch tool; callers use batch.h.
+
+#include <iosfwd>
+#include <string>
+
+#include "batch/batch.h"
+#include "core/image.h"
+
+namespace tarnel::batch {
+
+// Decodes a file with the editor's own decoders (format recognised by
+// content). Returns a null image and sets error on failure.
+Image decodeFile(const std::string& path, std::string& error);
+
+// Encodes with the editor's save settings for the format and writes the file
+// atomically: on failure nothing is left at path and error is set.
+bool encodeFile(const Image& image, const std::string& path, OutputFormat format, std::string& error);
+
+// Runs one step (see applyStep in batch.h).
+bool runStep(Image& image, const Step& step, const Rect& area, std::ostream& out, std::string& error);
+
+}  // namespace tarnel::batch
