@@ -1,0 +1,410 @@
+#include "quantize/palette_methods.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "quantize/color_count.h"
+#include "quantize/dither.h"
+#include "quantize/fixed_palettes.h"
+
+namespace tarnel {
+
+namespace {
+
+constexpr Color kAlphaMask = 0xFF000000u;
+
+// --- Direct per-pixel methods -------------------------------------------
+
+// A per-channel quantizer with at most 16 output levels: code[v] names the
+// level of input v, value[code] is that level's output. Distinct codes give
+// distinct outputs.
+struct ChannelLevels {
+    std::array<std::uint8_t, 256> code{};
+    std::array<std::uint8_t, 16> value{};
+};
+
+constexpr int kCodeBits = 4;
+constexpr int kCodeCount = 1 << (3 * kCodeBits);  // one per (red, green, blue) code triple
+
+// Maps every pixel of area through the three channel quantizers and returns
+// the distinct output colours (ascending by code triple). Pixels are looked
+// up as a 12-bit code triple: red code in bits 8-11, green 4-7, blue 0-3.
+Palette applyChannelLevels(Image& image, const Rect& area, const ChannelLevels& red, const ChannelLevels& green,
+                           const ChannelLevels& blue, bool dither) {
+    std::array<Color, kCodeCount> colorOfCode{};
+    for (int r = 0; r < 16; ++r)
+        for (int g = 0; g < 16; ++g)
+            for (int b = 0; b < 16; ++b)
+                colorOfCode[static_cast<std::size_t>((r << 8) | (g << 4) | b)] =
+                    rgb(red.value[static_cast<std::size_t>(r)], green.value[static_cast<std::size_t>(g)],
+                        blue.value[static_cast<std::size_t>(b)]);
+
+    // Code tables for each of the 16 dither offsets (or the plain read),
+    // the offset and its saturation folded in.
+    struct CodeTables {
+        std::array<std::uint16_t, 256> red, green, blue;
+    };
+    const int tableCount = dither ? 16 : 1;
+    std::vector<CodeTables> tables(static_cast<std::size_t>(tableCount));
+    for (int t = 0; t < tableCount; ++t) {
+        const int offset = dither ? kDitherMatrix[t >> 2][t & 3] : 0;
+        for (int v = 0; v < 256; ++v) {
+            const std::size_t in = static_cast<std::size_t>(std::clamp(v + offset, 0, 255));
+            tables[static_cast<std::size_t>(t)].red[static_cast<std::size_t>(v)] =
+                static_cast<std::uint16_t>(red.code[in] << 8);
+            tables[static_cast<std::size_t>(t)].green[static_cast<std::size_t>(v)] =
+                static_cast<std::uint16_t>(green.code[in] << 4);
+            tables[static_cast<std::size_t>(t)].blue[static_cast<std::size_t>(v)] = blue.code[in];
+        }
+    }
+
+    std::array<std::uint8_t, kCodeCount> seen{};
+    for (int y = area.top; y <= area.bottom; ++y) {
+        Color* row = image.row(y);
+        // The table for column x is rowTables[x & 3].
+        const CodeTables* rowTables[4];
+        for (int j = 0; j < 4; ++j)
+            rowTables[j] = &tables[dither ? static_cast<std::size_t>(((y & 3) << 2) | j) : 0];
+        for (int x = area.left; x <= area.right; ++x) {
+            const Color c = row[x];
+            const CodeTables& t = *rowTables[x & 3];
+            const unsigned code = t.red[c & 0xFFu] | t.green[(c >> 8) & 0xFFu] | t.blue[(c >> 16) & 0xFFu];
+            seen[code] = 1;
+            row[x] = (c & kAlphaMask) | colorOfCode[code];
+        }
+    }
+
+    Palette palette;
+    for (std::size_t code = 0; code < seen.size(); ++code)
+        if (seen[code])
+            palette.push_back(colorOfCode[code]);
+    return palette;
+}
+
+ChannelLevels maskLevels(std::uint8_t mask) {
+    ChannelLevels levels;
+    for (int v = 0; v < 256; ++v)
+        levels.code[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>((v & mask) >> kCodeBits);
+    for (int c = 0; c < 16; ++c)
+        levels.value[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(((c << kCodeBits) & mask) | 0x0F);
+    return levels;
+}
+
+// --- Popularity ------------------------------------------------------------
+
+// Pre-reduction masks, coarsest first, and the limits that choose them.
+constexpr std::uint8_t kCoarseMask = 0xC0;  // 64 colours
+constexpr std::uint8_t kMediumMask = 0xE0;  // 512 colours
+constexpr std::uint8_t kFineMask = 0xF0;    // 4096 colours
+constexpr int kCoarseLimit = 48;            // the coarse level only for fewer colours than this
+constexpr int kSpareColors = 10;            // a level must leave at least limit + this many colours
+
+// Brightness 2R + 4G + B (0..1785) splits the colours into four classes.
+constexpr int kBrightA = 1338;  // A: above
+constexpr int kBrightB = 892;   // B: above, up to A
+constexpr int kBrightC = 446;   // C: above, up to B; D: up to C
+
+// Bin of a colour by the top four bits of each channel: red in bits 8-11,
+// green 4-7, blue 0-3.
+constexpr unsigned binOf(Color c) {
+    return ((c << 4) & 0xF00u) | ((c >> 8) & 0xF0u) | ((c >> 20) & 0x0Fu);
+}
+// The colour a bin stands for after (v AND mask) OR 0x0F, mask keeping at
+// most the top four bits.
+constexpr Color reducedColor(unsigned bin, std::uint8_t mask) {
+    const auto channel = [mask](unsigned code) { return static_cast<int>(((code << 4) & mask) | 0x0Fu); };
+    return rgb(channel((bin >> 8) & 0xFu), channel((bin >> 4) & 0xFu), channel(bin & 0xFu));
+}
+
+struct ColorCount {
+    Color color;
+    std::uint64_t count;
+};
+
+// --- Adaptive ------------------------------------------------------------
+
+// The area's pixel values 0x00BBGGRR as a sorted list, kept as counts:
+// sorting millions of pixels is replaced by a count per value and a count
+// per blue-green pair, from which the value at any rank follows.
+class SortedSamples {
+public:
+    SortedSamples(const Image& image, const Rect& area)
+        : m_counts(new std::uint32_t[std::size_t{1} << 24]()), m_pairStart(kPairs + 1, 0) {
+        std::vector<std::uint64_t> pairCounts(kPairs, 0);
+        for (int y = area.top; y <= area.bottom; ++y) {
+            const Color* row = image.row(y);
+            for (int x = area.left; x <= area.right; ++x) {
+                const Color v = row[x] & kColorMask;
+                ++m_counts[v];
+                ++pairCounts[v >> 8];
+            }
+        }
+        for (std::size_t p = 0; p < kPairs; ++p)
+            m_pairStart[p + 1] = m_pairStart[p] + pairCounts[p];
+    }
+
+    std::uint64_t size() const { return m_pairStart[kPairs]; }
+
+    // sample[rank]; ranks past the end read the last sample.
+    Color at(std::uint64_t rank) const {
+        rank = std::min(rank, size() - 1);
+        const auto it = std::upper_bound(m_pairStart.begin(), m_pairStart.end(), rank);
+        const std::size_t pair = static_cast<std::size_t>(it - m_pairStart.begin()) - 1;
+        std::uint64_t seen = m_pairStart[pair];
+        const std::uint32_t* counts = &m_counts[pair << 8];
+        for (std::uint32_t red = 0;; ++red) {
+            seen += counts[red];
+            if (seen > rank)
+                return static_cast<Color>((pair << 8) | red);
+        }
+    }
+
+    // The rank just after the last sample equal to v (v must occur).
+    std::uint64_t endOf(Color v) const {
+        const std::size_t pair = v >> 8;
+        std::uint64_t end = m_pairStart[pair];
+        const std::uint32_t* counts = &m_counts[pair << 8];
+        for (std::uint32_t red = 0; red <= (v & 0xFFu); ++red)
+            end += counts[red];
+        return end;
+    }
+
+private:
+    static constexpr std::size_t kPairs = std::size_t{1} << 16;
+    std::unique_ptr<std::uint32_t[]> m_counts;
+    std::vector<std::uint64_t> m_pairStart;
+};
+
+Rect clippedArea(const Image& image, const Rect& area) {
+    return image.isNull() ? Rect{} : intersected(area, image.rect());
+}
+
+}  // namespace
+
+Palette uniformQuantize(Image& image, const Rect& area, int levels, bool dither) {
+    const Rect clipped = clippedArea(image, area);
+    if (clipped.isEmpty())
+        return {};
+    const int n = std::clamp(levels, kUniformMinLevels, kUniformMaxLevels);
+    const int step = static_cast<int>(255.0 / (n - 1));
+    // std::round rounds halves away from zero.
+    const int width = static_cast<int>(std::round(255.0 / (n - 0.5)));
+    ChannelLevels channel;
+    for (int v = 0; v < 256; ++v)
+        channel.code[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(v / width);
+    // floor(255 / width) <= n - 1 for every n, so no level passes 255.
+    for (int c = 0; c <= 255 / width; ++c)
+        channel.value[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c * step);
+    return applyChannelLevels(image, clipped, channel, channel, channel, dither);
+}
+
+ChannelMasks methodMasks(QuantizeMethod method) {
+    switch (method) {
+    case QuantizeMethod::Flat8: return {0x80, 0x80, 0x80};
+    case QuantizeMethod::Flat64: return {0xC0, 0xC0, 0xC0};
+    case QuantizeMethod::Flat512: return {0xE0, 0xE0, 0xE0};
+    case QuantizeMethod::Flat4096: return {0xF0, 0xF0, 0xF0};
+    case QuantizeMethod::Lemon128: return {0xE0, 0xE0, 0x80};
+    case QuantizeMethod::Berry128: return {0xE0, 0x80, 0xE0};
+    case QuantizeMethod::Ocean128: return {0x80, 0xE0, 0xE0};
+    default: return {};
+    }
+}
+
+Palette maskQuantize(Image& image, const Rect& area, const ChannelMasks& masks, bool dither) {
+    const Rect clipped = clippedArea(image, area);
+    if (clipped.isEmpty())
+        return {};
+    // Only the top four bits of a mask can survive the OR with 0x0F.
+    const auto levels = [](std::uint8_t mask) { return maskLevels(static_cast<std::uint8_t>(mask & 0xF0)); };
+    return applyChannelLevels(image, clipped, levels(masks.red), levels(masks.green), levels(masks.blue), dither);
+}
+
+const Palette& fixedPalette(QuantizeMethod method) {
+    static const auto convert = [](const auto& table) {
+        Palette palette;
+        palette.reserve(table.size());
+        for (std::uint32_t hex : table)
+            palette.push_back(fromRgbHex(hex));
+        return palette;
+    };
+    static const Palette cga = convert(kCgaPaletteHex);
+    static const Palette ega = convert(kEgaPaletteHex);
+    static const Palette truColor = convert(kTruColorPaletteHex);
+    static const Palette human = convert(kHumanPaletteHex);
+    static const Palette none;
+    switch (method) {
+    case QuantizeMethod::Cga16: return cga;
+    case QuantizeMethod::Ega64: return ega;
+    case QuantizeMethod::TruColor256: return truColor;
+    case QuantizeMethod::Human256: return human;
+    default: return none;
+    }
+}
+
+Palette popularityPalette(const Image& image, const Rect& area, int limit) {
+    const Rect clipped = clippedArea(image, area);
+    if (clipped.isEmpty())
+        return {};
+    const bool wholeImage = clipped == image.rect();
+    const int k = std::min(std::clamp(limit, kPaletteMinColors, kPaletteMaxColors), countColors(image));
+
+    // Every pre-reduction keeps at most the top four bits of each channel,
+    // so one histogram over those bits serves all three levels.
+    std::vector<std::uint64_t> bins(kCodeCount, 0);
+    for (int y = clipped.top; y <= clipped.bottom; ++y) {
+        const Color* row = image.row(y);
+        for (int x = clipped.left; x <= clipped.right; ++x)
+            ++bins[binOf(row[x])];
+    }
+
+    // The colours outside the area, which the counts below include unreduced.
+    std::optional<ColorSet> outside;
+    int outsideColors = 0;
+    const auto reducedImageColors = [&](std::uint8_t mask) {
+        std::array<bool, kCodeCount> present{};
+        int colors = 0;
+        for (unsigned bin = 0; bin < kCodeCount; ++bin) {
+            const unsigned reduced = binOf(reducedColor(bin, mask));
+            if (bins[bin] != 0 && !present[reduced]) {
+                present[reduced] = true;
+                ++colors;
+            }
+        }
+        if (wholeImage)
+            return colors;
+        if (!outside) {
+            outside.emplace();
+            const int w = image.width(), h = image.height();
+            const Rect parts[4] = {{0, 0, w - 1, clipped.top - 1},
+                                   {0, clipped.bottom + 1, w - 1, h - 1},
+                                   {0, clipped.top, clipped.left - 1, clipped.bottom},
+                                   {clipped.right + 1, clipped.top, w - 1, clipped.bottom}};
+            for (const Rect& part : parts)
+                if (!part.isEmpty())
+                    outsideColors += outside->insertArea(image, part);
+        }
+        colors += outsideColors;
+        for (unsigned reduced = 0; reduced < kCodeCount; ++reduced)
+            if (present[reduced] && outside->contains(reducedColor(reduced, 0xF0)))
+                --colors;
+        return colors;
+    };
+
+    std::uint8_t mask = kFineMask;
+    int colors = 0;
+    if (k < kCoarseLimit) {
+        colors = reducedImageColors(kCoarseMask);
+        mask = kCoarseMask;
+    }
+    if (colors < k + kSpareColors)
+        mask = reducedImageColors(kMediumMask) < k + kSpareColors ? kFineMask : kMediumMask;
+
+    // Histogram of the reduced area.
+    std::vector<std::uint64_t> counts(kCodeCount, 0);
+    for (unsigned bin = 0; bin < kCodeCount; ++bin)
+        counts[binOf(reducedColor(bin, mask))] += bins[bin];
+
+    // Classes in round-robin order A, D, B, C.
+    std::array<std::vector<ColorCount>, 4> classes;
+    std::size_t histogramColors = 0;
+    for (unsigned bin = 0; bin < kCodeCount; ++bin) {
+        if (counts[bin] == 0)
+            continue;
+        ++histogramColors;
+        const Color c = reducedColor(bin, 0xF0);
+        const int brightness = 2 * redOf(c) + 4 * greenOf(c) + blueOf(c);
+        const std::size_t cls = brightness > kBrightA ? 0 : brightness > kBrightB ? 2 : brightness > kBrightC ? 3 : 1;
+        classes[cls].push_back({c, counts[bin]});
+    }
+    for (auto& cls : classes)
+        std::sort(cls.begin(), cls.end(), [](const ColorCount& a, const ColorCount& b) {
+            return a.count != b.count ? a.count > b.count : a.color < b.color;
+        });
+
+    const std::size_t wanted = std::min(static_cast<std::size_t>(k), histogramColors);
+    Palette palette;
+    palette.reserve(wanted);
+    std::array<std::size_t, 4> taken{};
+    while (palette.size() < wanted)
+        for (std::size_t cls = 0; cls < classes.size() && palette.size() < wanted; ++cls)
+            if (taken[cls] < classes[cls].size())
+                palette.push_back(classes[cls][taken[cls]++].color);
+    return palette;
+}
+
+Palette adaptivePalette(const Image& image, const Rect& area, int limit) {
+    const Rect clipped = clippedArea(image, area);
+    if (clipped.isEmpty())
+        return {};
+    const int k = std::clamp(limit, kPaletteMinColors, kPaletteMaxColors);
+    const SortedSamples sample(image, clipped);
+    using Rank = std::int64_t;
+    const Rank last = static_cast<Rank>(sample.size()) - 1;
+
+    Palette palette(static_cast<std::size_t>(k));
+    Rank m = last / k;
+    Rank h = 0;
+    Color previous = sample.at(0) - 1;  // wraps for black: no sample equals it either way
+    for (int i = 0; i < k; ++i) {
+        Color c = sample.at(static_cast<std::uint64_t>(h));
+        if (c != previous) {
+            h += m;
+        } else {
+            // The step landed in the run of the colour just taken: skip the
+            // run and spread the remaining picks over what is left.
+            h = std::min(last, static_cast<Rank>(sample.endOf(previous)));
+            m = (last - h) / (k - i);
+            // With a single sample the step would reach rank -1.
+            h = std::max<Rank>(0, h + m - 1);
+            c = sample.at(static_cast<std::uint64_t>(h));
+        }
+        palette[static_cast<std::size_t>(i)] = c;
+        previous = c;
+    }
+    return palette;
+}
+
+Palette runMethod(Image& image, const Rect& area, QuantizeMethod method, const QuantizeOptions& options,
+                  const Palette& currentPalette) {
+    if (clippedArea(image, area).isEmpty())
+        return currentPalette;
+    const RemapOptions remapOptions{options.dither};
+    switch (method) {
+    case QuantizeMethod::Uniform:
+        return uniformQuantize(image, area, options.limit, options.dither);
+    case QuantizeMethod::Popularity: {
+        Palette palette = popularityPalette(image, area, options.limit);
+        remap(image, area, palette, remapOptions);
+        return palette;
+    }
+    case QuantizeMethod::Adaptive: {
+        Palette palette = adaptivePalette(image, area, options.limit);
+        remap(image, area, palette, remapOptions);
+        return palette;
+    }
+    case QuantizeMethod::Cga16:
+    case QuantizeMethod::Ega64:
+    case QuantizeMethod::TruColor256:
+    case QuantizeMethod::Human256:
+        remap(image, area, fixedPalette(method), remapOptions);
+        return currentPalette;
+    case QuantizeMethod::Neuquant256:
+        return currentPalette;
+    case QuantizeMethod::Flat8:
+    case QuantizeMethod::Flat64:
+    case QuantizeMethod::Flat512:
+    case QuantizeMethod::Flat4096:
+    case QuantizeMethod::Lemon128:
+    case QuantizeMethod::Berry128:
+    case QuantizeMethod::Ocean128:
+        return maskQuantize(image, area, methodMasks(method), options.dither);
+    }
+    return currentPalette;
+}
+
+}  // namespace tarnel
