@@ -1,0 +1,56 @@
+#include "quantize/color_count.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "common/test_images.h"
+
+namespace tarnel {
+namespace {
+
+TEST(CountColors, SmallCases) {
+    EXPECT_EQ(countColors(Image(1, 1, 24, 0x123456)), 1);
+    EXPECT_EQ(countColors(Image(317, 211, 24, 0xFFFFFF)), 1);
+    EXPECT_EQ(countColors(Image()), 0);
+
+    // Same colour, different alpha: one colour.
+    Image alpha(2, 1, 32);
+    alpha.setPixel(0, 0, 0x00FF0000u);
+    alpha.setPixel(1, 0, 0xFFFF0000u);
+    EXPECT_EQ(countColors(alpha), 1);
+}
+
+TEST(CountColors, EveryColourOnce) {
+    Image all(4096, 4096, 24);
+    for (std::uint32_t v = 0; v < (1u << 24); ++v)
+        all.data()[v] = v ^ 0x5A5A5A;  // not in ascending order
+    EXPECT_EQ(countColors(all), 1 << 24);
+}
+
+TEST(CountColors, MatchesASetAndCountsOnlyTheArea) {
+    const Image image = test::randomImage(53, 41, 32, 4);
+    // Few distinct colours, repeated in runs and across rows.
+    Image runs(53, 41, 32);
+    for (int y = 0; y < runs.height(); ++y)
+        for (int x = 0; x < runs.width(); ++x)
+            runs.setPixel(x, y, image.pixel((x / 5) % 7, y % 3));
+
+    for (const Image* img : {&image, static_cast<const Image*>(&runs)}) {
+        const Rect area{3, 9, 40, 30};
+        std::set<Color> whole, inArea;
+        for (int y = 0; y < img->height(); ++y)
+            for (int x = 0; x < img->width(); ++x) {
+                whole.insert(img->pixel(x, y) & kColorMask);
+                if (area.contains(x, y))
+                    inArea.insert(img->pixel(x, y) & kColorMask);
+            }
+        EXPECT_EQ(countColors(*img), static_cast<int>(whole.size()));
+        EXPECT_EQ(countColors(*img, area), static_cast<int>(inArea.size()));
+        EXPECT_EQ(countColors(*img, Rect{-10, -10, 1000, 1000}), static_cast<int>(whole.size()));
+        EXPECT_EQ(countColors(*img, Rect{60, 0, 70, 10}), 0);
+    }
+}
+
+}  // namespace
+}  // namespace tarnel
