@@ -41,6 +41,8 @@ inline constexpr int kViewCanvas = 0;
 // Posted for window 0 when the right button is released over the canvas; the
 // Qt layer then shows the popup menu at the pointer.
 inline constexpr int kEventPopupRequest = 65586;
+// Pause on every canvas move event in selector mode (throttles the moves).
+inline constexpr int kSelectionMoveSleepMs = 10;
 
 enum class MouseButton { Left, Right, Middle };
 
@@ -192,6 +194,7 @@ private:
     CursorShape m_cursor = CursorShape::Arrow;
     CursorShape m_savedCursor = CursorShape::Arrow;
     bool m_cursorSaved = false;
+    std::string m_preferencesPath;
     std::string m_currentFilePath;
     std::string m_imageName;
     long long m_windowState = kWindowNormal;

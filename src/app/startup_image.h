@@ -26,7 +26,4 @@ void drawStartupTitle(Image& image, Platform& platform);
 // A cleared 800 x 450 32-bit image with the pattern and the title.
 Image makeStartupImage(Platform& platform);
 
-// round(v / 2) with ties to even, for a value known as twice itself.
-int roundHalfEvenOfHalf(long long twice);
-
 }  // namespace tarnel

@@ -25,6 +25,10 @@ inline constexpr long long kWindowNormal = 0;
 inline constexpr long long kWindowMaximised = 16777216;
 inline constexpr long long kWindowMinimised = 536870912;
 
+// Rounds twice / 2 to the nearest integer, ties to even: exact rounding of
+// values that are whole or halves (v = twice / 2).
+int roundHalfEvenOfHalf(long long twice);
+
 // The result of laying out a canvas of cw x ch in a window area of W x Hc
 // showing an image of iw x ih, with the pan reset to 0.
 struct ViewLayout {
