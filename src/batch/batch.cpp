@@ -128,36 +128,38 @@ bool fail(std::string& error, const std::string& message) {
 }
 
 bool parseQuantize(Step& step, const std::vector<std::string>& parts, std::string& error) {
-    const std::string method = lowerCase(parts[0]);
-    step.method = indexOf(kQuantizeMethodNames, kQuantizeMethodCount, method);
-    if (step.method < 0) {
+    const std::string name = lowerCase(parts[0]);
+    const int index = indexOf(kQuantizeMethodNames, kQuantizeMethodCount, name);
+    if (index < 0) {
         return fail(error, "unknown quantize method '" + parts[0] + "' (methods: " +
                                joined(kQuantizeMethodNames, kQuantizeMethodCount) + ")");
     }
-    const bool hasLimit = step.method == kUniformMethod || step.method == kPopularityMethod ||
-                          step.method == kAdaptiveMethod;
-    step.limit = step.method == kUniformMethod ? kUniformLevelsDefault : kPaletteLimitDefault;
+    step.method = static_cast<QuantizeMethod>(index);
+    const bool uniform = step.method == QuantizeMethod::Uniform;
+    const bool hasLimit = kQuantizeMethodColors[static_cast<std::size_t>(index)] == 0;
+    step.quantize.limit = uniform ? kUniformLevelsDefault : kPaletteLimitDefault;
     bool limitSeen = false;
     for (std::size_t i = 1; i < parts.size(); ++i) {
         const std::string option = lowerCase(parts[i]);
         if (option == "dither") {
-            if (step.dither) return fail(error, "'dither' given twice in '" + step.text + "'");
-            step.dither = true;
+            if (step.quantize.dither) return fail(error, "'dither' given twice in '" + step.text + "'");
+            step.quantize.dither = true;
             continue;
         }
         const auto limit = parseInt(option);
         if (!limit) return fail(error, "bad quantize option '" + parts[i] + "' in '" + step.text + "'");
-        if (!hasLimit) return fail(error, "quantize method '" + method + "' has a fixed colour count and takes no limit");
+        if (!hasLimit) {
+            return fail(error, "quantize method '" + name + "' has a fixed colour count and takes no limit");
+        }
         if (limitSeen) return fail(error, "limit given twice in '" + step.text + "'");
         limitSeen = true;
-        const int low = step.method == kUniformMethod ? kUniformLevelsMin : kPaletteLimitMin;
-        const int high = step.method == kUniformMethod ? kUniformLevelsMax : kPaletteLimitMax;
+        const int low = uniform ? kUniformMinLevels : kPaletteMinColors;
+        const int high = uniform ? kUniformMaxLevels : kPaletteMaxColors;
         if (*limit < low || *limit > high) {
-            return fail(error, std::string(step.method == kUniformMethod ? "uniform levels" : "colour limit") +
-                                   " must be " + std::to_string(low) + ".." + std::to_string(high) + ", got " +
-                                   parts[i]);
+            return fail(error, std::string(uniform ? "uniform levels" : "colour limit") + " must be " +
+                                   std::to_string(low) + ".." + std::to_string(high) + ", got " + parts[i]);
         }
-        step.limit = *limit;
+        step.quantize.limit = *limit;
     }
     return true;
 }
@@ -175,20 +177,20 @@ bool parseBrightness(Step& step, const std::vector<std::string>& parts, std::str
         bool* seen = nullptr;
         if (option == "hold" || option == "clamp" || option == "wrap") {
             seen = &limitSeen;
-            step.brightnessLimit = option == "hold"    ? BrightnessLimit::HoldRatio
-                                   : option == "clamp" ? BrightnessLimit::Clamp
-                                                       : BrightnessLimit::Wrap;
+            step.brightness.limit = option == "hold"    ? BrightnessLimit::HoldRatio
+                                    : option == "clamp" ? BrightnessLimit::Clamp
+                                                        : BrightnessLimit::Wrap;
         } else if (option == "ratio" || option == "equal") {
             seen = &modeSeen;
-            step.ratioMode = option == "ratio";
+            step.brightness.ratio = option == "ratio";
         } else if (option == "proportional" || option == "flat") {
             seen = &spreadSeen;
-            step.proportional = option == "proportional";
+            step.brightness.proportional = option == "proportional";
         } else if (!option.empty() && option.find_first_not_of("rgb") == std::string::npos) {
             seen = &channelsSeen;
-            step.red = option.find('r') != std::string::npos;
-            step.green = option.find('g') != std::string::npos;
-            step.blue = option.find('b') != std::string::npos;
+            step.brightness.red = option.find('r') != std::string::npos;
+            step.brightness.green = option.find('g') != std::string::npos;
+            step.brightness.blue = option.find('b') != std::string::npos;
         } else {
             return fail(error, "bad brightness option '" + parts[i] +
                                    "' (hold|clamp|wrap, ratio|equal, proportional|flat, channels such as rgb or rb)");
@@ -254,6 +256,12 @@ bool parseCanvas(Step& step, const std::vector<std::string>& parts, std::string&
 
 }  // namespace
 
+std::string effectName(Effect effect) {
+    std::string name = lowerCase(std::string(effectMenuText(effect)));
+    std::replace(name.begin(), name.end(), ' ', '-');
+    return name;
+}
+
 std::optional<Step> parseStep(const std::string& text, std::string& error) {
     Step step;
     step.text = text;
@@ -286,9 +294,15 @@ std::optional<Step> parseStep(const std::string& text, std::string& error) {
     } else if (name == "effect") {
         step.kind = StepKind::Effect;
         if (needsValue("effect=NAME")) {
-            step.effect = parts.size() == 1 ? indexOf(kEffectNames, kEffectCount, lowerCase(parts[0])) : -1;
-            ok = step.effect >= 0;
-            if (!ok) error = "unknown effect '" + text.substr(equals + 1) + "' (effects: " + joined(kEffectNames, kEffectCount) + ")";
+            std::string known;
+            for (const Effect effect : kAllEffects) {
+                known += (known.empty() ? "" : ", ") + effectName(effect);
+                if (parts.size() == 1 && lowerCase(parts[0]) == effectName(effect)) {
+                    step.effect = effect;
+                    ok = true;
+                }
+            }
+            if (!ok) error = "unknown effect '" + text.substr(equals + 1) + "' (effects: " + known + ")";
         }
     } else if (name == "brightness") {
         step.kind = StepKind::Brightness;
@@ -314,8 +328,8 @@ std::optional<Step> parseStep(const std::string& text, std::string& error) {
             ok = parts.size() == 1 && parseSize(parts[0], step.width, step.height);
             if (!ok) error = "resize needs a size WxH with positive numbers, got '" + text.substr(equals + 1) + "'";
             // The resize dialog forces its fields into 16..4096.
-            step.width = std::clamp(step.width, kResizeMin, kImageSizeMax);
-            step.height = std::clamp(step.height, kResizeMin, kImageSizeMax);
+            step.width = std::clamp(step.width, kResizeMin, kResizeMax);
+            step.height = std::clamp(step.height, kResizeMin, kResizeMax);
         }
     } else if (name == "canvas") {
         step.kind = StepKind::Canvas;

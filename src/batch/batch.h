@@ -15,51 +15,36 @@
 #include <string>
 #include <vector>
 
+#include "adjust/brightness_contrast.h"
 #include "core/image.h"
+#include "effects/pixel_chain.h"
+#include "quantize/palette_methods.h"
 
 namespace tarnel::batch {
 
-// Method names in the order of the quantize window's method list; the index
-// is the method number the quantize module uses.
-inline constexpr const char* kQuantizeMethodNames[] = {
+// Method names, indexed by the quantize method number (the order of the
+// quantize window's method list).
+inline constexpr const char* kQuantizeMethodNames[kQuantizeMethodCount] = {
     "uniform", "popularity", "adaptive", "cga", "ega", "trucolor", "human", "neuquant",
     "flat8", "flat64", "flat512", "flat4096", "lemon", "berry", "ocean",
 };
-inline constexpr int kQuantizeMethodCount = 15;
-inline constexpr int kUniformMethod = 0;
-inline constexpr int kPopularityMethod = 1;
-inline constexpr int kAdaptiveMethod = 2;
 
-// Limits and initial values of the quantize window's limit field.
-inline constexpr int kUniformLevelsMin = 2;
-inline constexpr int kUniformLevelsMax = 16;
+// Initial values of the quantize window's limit field.
 inline constexpr int kUniformLevelsDefault = 3;
-inline constexpr int kPaletteLimitMin = 2;
-inline constexpr int kPaletteLimitMax = 256;
 inline constexpr int kPaletteLimitDefault = 32;
 
-// Effect names: the Effects menu texts, lower-case, spaces as hyphens, in
-// the order of the effect command ids (scramble first).
-inline constexpr const char* kEffectNames[] = {
-    "scramble", "unscramble", "pencil", "noise", "edge-detect", "x-factor", "scratch", "glowie",
-    "spacy", "phantom", "blush", "spectrum", "demon", "faded", "artist",
-};
-inline constexpr int kEffectCount = 15;
-
-// Brightness and contrast slider ranges.
-inline constexpr int kBrightnessMin = -128;
-inline constexpr int kBrightnessMax = 128;
-inline constexpr int kContrastMin = -100;
-inline constexpr int kContrastMax = 100;
+// An effect's name on the command line: its Effects menu text, lower-case,
+// spaces as hyphens ("Edge detect" is edge-detect).
+std::string effectName(Effect effect);
 
 // Two Colors: the slider (0..256, 128 at opening); the conversion threshold
 // is 256 minus the slider value.
 inline constexpr int kTwoColorsSliderMax = 256;
 inline constexpr int kTwoColorsSliderDefault = 128;
 
-// Resize image and resize canvas size limits.
+// Resize image: the dialog forces both sides into this range.
 inline constexpr int kResizeMin = 16;
-inline constexpr int kImageSizeMax = 4096;
+inline constexpr int kResizeMax = 4096;
 
 enum class StepKind {
     Quantize,
@@ -81,7 +66,6 @@ enum class StepKind {
     CountColors,
 };
 
-enum class BrightnessLimit { HoldRatio, Clamp, Wrap };
 enum class TwoColorsDither { None, Ordered, SierraLite };
 
 // One parsed step. Only the fields of its kind are meaningful; the others
@@ -91,21 +75,14 @@ struct Step {
     std::string text;  // the argument as given, for messages and timings
 
     // quantize
-    int method = kUniformMethod;
-    int limit = kUniformLevelsDefault;  // levels for uniform, colours for popularity/adaptive
-    bool dither = false;
+    QuantizeMethod method = QuantizeMethod::Uniform;
+    QuantizeOptions quantize{kUniformLevelsDefault, false};
 
-    // effect: index into kEffectNames
-    int effect = 0;
+    Effect effect = Effect::EdgeDetect;
 
-    // brightness (value) and contrast (value)
+    // brightness and contrast amount
     int value = 0;
-    BrightnessLimit brightnessLimit = BrightnessLimit::HoldRatio;
-    bool ratioMode = true;
-    bool proportional = true;
-    bool red = true;
-    bool green = true;
-    bool blue = true;
+    BrightnessOptions brightness;
 
     // two-colors
     int slider = kTwoColorsSliderDefault;

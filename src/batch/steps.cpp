@@ -2,7 +2,16 @@
 
 #include <ostream>
 
+#include "adjust/brightness_contrast.h"
+#include "effects/gaussian_blur.h"
+#include "effects/pixel_chain.h"
 #include "quantize/color_count.h"
+#include "quantize/palette_methods.h"
+#include "tools/canvas_size.h"
+#include "tools/resize.h"
+#include "transform/colors.h"
+#include "transform/flip.h"
+#include "transform/rotate.h"
 
 namespace tarnel::batch {
 
@@ -11,6 +20,20 @@ namespace {
 bool notBuilt(std::string& error, const char* what) {
     error = std::string(what) + " is not available in this build";
     return false;
+}
+
+// Runs a whole-image operation on the area only, as the editor does with a
+// selection: the area is copied out, processed on its own (its own width and
+// height) and drawn back at its place.
+template <typename Operation>
+void onArea(Image& image, const Rect& area, Operation operation) {
+    if (area == image.rect()) {
+        operation(image);
+        return;
+    }
+    Image part = image.copy(area);
+    operation(part);
+    image.paste(part, area.left, area.top);
 }
 
 }  // namespace
@@ -26,6 +49,53 @@ bool encodeFile(const Image& image, const std::string& path, OutputFormat format
 
 bool runStep(Image& image, const Step& step, const Rect& area, std::ostream& out, std::string& error) {
     switch (step.kind) {
+    case StepKind::Quantize:
+        runMethod(image, area, step.method, step.quantize);
+        return true;
+    case StepKind::Blur:
+        onArea(image, area, [](Image& part) { blurImage(part, kMenuBlurRepeatCount); });
+        return true;
+    case StepKind::Effect:
+        onArea(image, area, [&](Image& part) { applyEffect(part, step.effect); });
+        return true;
+    case StepKind::RotateRight:
+        image = rotate90(image, RotateDirection::Clockwise);
+        return true;
+    case StepKind::RotateLeft:
+        image = rotate90(image, RotateDirection::CounterClockwise);
+        return true;
+    case StepKind::Rotate180:
+        rotate180(image, area);
+        return true;
+    case StepKind::Flip:
+        flip(image, area);
+        return true;
+    case StepKind::Mirror:
+        mirror(image, area);
+        return true;
+    case StepKind::Negative:
+        negative(image, area);
+        return true;
+    case StepKind::Gray:
+        grayScale(image, area);
+        return true;
+    case StepKind::Brightness:
+        adjustBrightness(image, area, step.value, step.brightness);
+        return true;
+    case StepKind::Contrast:
+        adjustContrast(image, area, step.value);
+        return true;
+    case StepKind::Resize:
+        // Like the dialog: the same size leaves the pixels as they are.
+        if (step.width != image.width() || step.height != image.height()) {
+            image = smoothResize(image, step.width, step.height);
+        }
+        return true;
+    case StepKind::Canvas: {
+        const CanvasSize size = canvasSizeFor(image.width(), image.height(), step.width, step.height);
+        image = enlargeCanvas(image, size.width, size.height, step.anchor, step.background);
+        return true;
+    }
     case StepKind::CountColors:
         out << countColors(image, area) << "\n";
         return true;

@@ -29,27 +29,27 @@ TEST(BatchParse, QuantizeMethodsMapToTheMethodList) {
     for (int i = 0; i < 15; ++i) {
         const Step step = parsed(std::string("quantize=") + names[i]);
         EXPECT_EQ(step.kind, StepKind::Quantize);
-        EXPECT_EQ(step.method, i) << names[i];
-        EXPECT_FALSE(step.dither);
+        EXPECT_EQ(static_cast<int>(step.method), i) << names[i];
+        EXPECT_FALSE(step.quantize.dither);
     }
-    EXPECT_EQ(parsed("quantize=NeuQuant").method, 7);
+    EXPECT_EQ(parsed("quantize=NeuQuant").method, QuantizeMethod::Neuquant256);
 }
 
 TEST(BatchParse, QuantizeLimitsDefaultsAndRanges) {
-    EXPECT_EQ(parsed("quantize=uniform").limit, 3);
-    EXPECT_EQ(parsed("quantize=popularity").limit, 32);
-    EXPECT_EQ(parsed("quantize=adaptive").limit, 32);
-    EXPECT_EQ(parsed("quantize=uniform,16").limit, 16);
-    EXPECT_EQ(parsed("quantize=uniform,2").limit, 2);
-    EXPECT_EQ(parsed("quantize=adaptive,256").limit, 256);
-    EXPECT_EQ(parsed("quantize=popularity,2").limit, 2);
+    EXPECT_EQ(parsed("quantize=uniform").quantize.limit, 3);
+    EXPECT_EQ(parsed("quantize=popularity").quantize.limit, 32);
+    EXPECT_EQ(parsed("quantize=adaptive").quantize.limit, 32);
+    EXPECT_EQ(parsed("quantize=uniform,16").quantize.limit, 16);
+    EXPECT_EQ(parsed("quantize=uniform,2").quantize.limit, 2);
+    EXPECT_EQ(parsed("quantize=adaptive,256").quantize.limit, 256);
+    EXPECT_EQ(parsed("quantize=popularity,2").quantize.limit, 2);
 
     const Step dithered = parsed("quantize=adaptive,64,dither");
-    EXPECT_EQ(dithered.limit, 64);
-    EXPECT_TRUE(dithered.dither);
-    EXPECT_TRUE(parsed("quantize=popularity,dither,12").dither);
-    EXPECT_EQ(parsed("quantize=popularity,dither,12").limit, 12);
-    EXPECT_TRUE(parsed("quantize=cga,dither").dither);
+    EXPECT_EQ(dithered.quantize.limit, 64);
+    EXPECT_TRUE(dithered.quantize.dither);
+    EXPECT_TRUE(parsed("quantize=popularity,dither,12").quantize.dither);
+    EXPECT_EQ(parsed("quantize=popularity,dither,12").quantize.limit, 12);
+    EXPECT_TRUE(parsed("quantize=cga,dither").quantize.dither);
 
     rejected("quantize=uniform,17");
     rejected("quantize=uniform,1");
@@ -83,11 +83,12 @@ TEST(BatchParse, SimpleStepsTakeNoValue) {
 }
 
 TEST(BatchParse, EffectNamesFollowTheMenu) {
-    EXPECT_EQ(parsed("effect=scramble").effect, 0);
-    EXPECT_EQ(parsed("effect=unscramble").effect, 1);
-    EXPECT_EQ(parsed("effect=edge-detect").effect, 4);
-    EXPECT_EQ(parsed("effect=x-factor").effect, 5);
-    EXPECT_EQ(parsed("effect=Artist").effect, 14);
+    const char* names[] = {"edge-detect", "pencil", "artist", "glowie", "blush", "spacy", "spectrum", "scratch",
+                           "noise", "phantom", "demon", "faded", "x-factor", "scramble", "unscramble"};
+    for (int i = 0; i < kEffectCount; ++i) {
+        EXPECT_EQ(parsed(std::string("effect=") + names[i]).effect, kAllEffects[i]) << names[i];
+    }
+    EXPECT_EQ(parsed("effect=Artist").effect, Effect::Artist);
     rejected("effect=edge detect");
     rejected("effect=blur");
     rejected("effect=");
@@ -98,25 +99,25 @@ TEST(BatchParse, BrightnessDefaultsAreTheWindows) {
     const Step step = parsed("brightness=40");
     EXPECT_EQ(step.kind, StepKind::Brightness);
     EXPECT_EQ(step.value, 40);
-    EXPECT_EQ(step.brightnessLimit, BrightnessLimit::HoldRatio);
-    EXPECT_TRUE(step.ratioMode);
-    EXPECT_TRUE(step.proportional);
-    EXPECT_TRUE(step.red && step.green && step.blue);
+    EXPECT_EQ(step.brightness.limit, BrightnessLimit::HoldRatio);
+    EXPECT_TRUE(step.brightness.ratio);
+    EXPECT_TRUE(step.brightness.proportional);
+    EXPECT_TRUE(step.brightness.red && step.brightness.green && step.brightness.blue);
 
     const Step all = parsed("brightness=-128,wrap,equal,flat,rb");
     EXPECT_EQ(all.value, -128);
-    EXPECT_EQ(all.brightnessLimit, BrightnessLimit::Wrap);
-    EXPECT_FALSE(all.ratioMode);
-    EXPECT_FALSE(all.proportional);
-    EXPECT_TRUE(all.red);
-    EXPECT_FALSE(all.green);
-    EXPECT_TRUE(all.blue);
+    EXPECT_EQ(all.brightness.limit, BrightnessLimit::Wrap);
+    EXPECT_FALSE(all.brightness.ratio);
+    EXPECT_FALSE(all.brightness.proportional);
+    EXPECT_TRUE(all.brightness.red);
+    EXPECT_FALSE(all.brightness.green);
+    EXPECT_TRUE(all.brightness.blue);
 
     // Options in any order.
     const Step mixed = parsed("brightness=128,g,clamp,proportional");
-    EXPECT_EQ(mixed.brightnessLimit, BrightnessLimit::Clamp);
-    EXPECT_FALSE(mixed.red);
-    EXPECT_TRUE(mixed.green);
+    EXPECT_EQ(mixed.brightness.limit, BrightnessLimit::Clamp);
+    EXPECT_FALSE(mixed.brightness.red);
+    EXPECT_TRUE(mixed.brightness.green);
 
     rejected("brightness=129");
     rejected("brightness=-129");

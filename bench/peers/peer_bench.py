@@ -1,0 +1,350 @@
+#!/usr/bin/python3
+"""Peer benchmark driver: times tarnel-batch and peer tools with hyperfine on
+real photographs and writes a markdown table (see run.sh, which installs the
+tools first).
+
+Every command is a whole process run (decode, operation, encode). Each tool's
+"copy" run (decode the same input, write the same output format) is
+subtracted to give the net time of the operation, and the ratio column is
+peer net / tarnel net for the same operation (> 1: tarnel is faster). The
+tarnel rows also show the step alone as reported by tarnel-batch --time.
+"""
+import argparse
+import json
+import math
+import os
+import platform
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+from PIL import Image, ImageChops, ImageStat
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PHOTO_DIR = "/usr/share/backgrounds/mate/nature"
+CONVERT = "/usr/bin/convert"  # the real ImageMagick, not a stand-in earlier on PATH
+SINGLE_THREAD_ENV = {
+    "MAGICK_THREAD_LIMIT": "1",
+    "OMP_NUM_THREADS": "1",
+    "VIPS_CONCURRENCY": "1",
+    "OMP_THREAD_LIMIT": "1",
+}
+# Two row-then-column passes of the 1-4-6-4-1 kernel act like the nine-tap
+# binomial kernel, variance 8 / 4 = 2.
+BLUR_SIGMA = math.sqrt(2.0)
+
+
+def sh(cmd, env=None, check=True):
+    return subprocess.run(cmd, env=env, check=check, capture_output=True, text=True)
+
+
+def prepare_images(work, sizes):
+    """Scales and crops real photographs to the benchmark sizes with ImageMagick."""
+    sources = {"hd": ("Garden.jpg", 1920, 1080), "big": ("LadyBird.jpg", 4096, 4096)}
+    images = {}
+    for key in sizes:
+        name, w, h = sources[key]
+        base = os.path.join(work, f"{key}")
+        png = base + ".png"
+        if not os.path.exists(png):
+            sh([CONVERT, os.path.join(PHOTO_DIR, name), "-resize", f"{w}x{h}^", "-gravity", "center",
+                "-extent", f"{w}x{h}", "+repage", "-type", "TrueColor", png])
+            sh([CONVERT, png, "-quality", "95", base + ".jpg"])
+            im = Image.open(png)
+            im.save(base + ".j2k", quality_mode="rates", quality_layers=[20])
+        images[key] = {"png": png, "jpg": base + ".jpg", "j2k": base + ".j2k", "w": w, "h": h,
+                       "source": name}
+    return images
+
+
+def cases_for(img, B, out):
+    """(group, tool, label, argv, output path, psnr?) for one image."""
+    png, jpg, j2k, w, h = img["png"], img["jpg"], img["j2k"], img["w"], img["h"]
+    pil = [sys.executable, os.path.join(HERE, "pil_op.py")]
+    o = lambda name: os.path.join(out, name)
+    cases = []
+
+    def add(group, tool, label, argv, output, quality=False):
+        cases.append((group, tool, label, argv, output, quality))
+
+    # Baselines: decode PNG, write an uncompressed or cheap format.
+    add("copy", "tarnel", "PNG -> BMP", [B, png, o("t_copy.bmp")], o("t_copy.bmp"))
+    add("copy", "ImageMagick", "PNG -> BMP", [CONVERT, png, o("m_copy.bmp")], o("m_copy.bmp"))
+    add("copy", "vips", "PNG -> .v", ["vips", "copy", png, o("v_copy.v")], o("v_copy.v"))
+    add("copy", "Pillow", "PNG -> BMP", pil + ["copy", png, o("p_copy.bmp")], o("p_copy.bmp"))
+    add("copy", "pngquant/pngnq", "(no copy mode: whole runs compared)", None, None)
+
+    for colours in (256, 32):
+        for dither in (False, True):
+            g = f"quantize {colours}" + (" dithered" if dither else "")
+            d = ",dither" if dither else ""
+            tag = f"{colours}{'d' if dither else ''}"
+            add(g, "tarnel", f"adaptive,{colours}{d}", [B, png, o(f"t_ad{tag}.bmp"), f"quantize=adaptive,{colours}{d}"],
+                o(f"t_ad{tag}.bmp"), True)
+            add(g, "tarnel", f"popularity,{colours}{d}",
+                [B, png, o(f"t_po{tag}.bmp"), f"quantize=popularity,{colours}{d}"], o(f"t_po{tag}.bmp"), True)
+            if colours == 256:
+                add(g, "tarnel", f"neuquant{d}" + (" (ordered)" if dither else ""),
+                    [B, png, o(f"t_nq{tag}.bmp"), f"quantize=neuquant{d}"], o(f"t_nq{tag}.bmp"), True)
+            add(g, "ImageMagick", f"-dither {'FloydSteinberg' if dither else 'None'} -colors {colours}",
+                [CONVERT, png, "-dither", "FloydSteinberg" if dither else "None", "-colors", str(colours),
+                 o(f"m_q{tag}.bmp")], o(f"m_q{tag}.bmp"), True)
+            for speed in (4, 11):
+                add(g, "pngquant", f"--speed {speed}" + ("" if dither else " --nofs"),
+                    ["pngquant", "--force", "--speed", str(speed)] + ([] if dither else ["--nofs"]) +
+                    ["--output", o(f"pq{speed}_{tag}.png"), str(colours), png], o(f"pq{speed}_{tag}.png"), True)
+            add(g, "pngnq", f"-s 10 -Q {'f' if dither else 'n'} (NeuQuant)",
+                ["pngnq", "-f", "-s", "10", "-n", str(colours), "-Q", "f" if dither else "n", "-d", out,
+                 "-e", f".nq{tag}.png", png],
+                o(os.path.splitext(os.path.basename(png))[0] + f".nq{tag}.png"), True)
+            add(g, "Pillow", f"quantize({colours}, MEDIANCUT, {'FLOYDSTEINBERG' if dither else 'NONE'})",
+                pil + ["quantize", png, o(f"p_q{tag}.bmp"), str(colours), "fs" if dither else "none"],
+                o(f"p_q{tag}.bmp"), True)
+
+    s = f"{BLUR_SIGMA:.3f}"
+    add("gaussian blur", "tarnel", "blur", [B, png, o("t_blur.bmp"), "blur"], o("t_blur.bmp"))
+    add("gaussian blur", "ImageMagick", f"-blur 0x{s}", [CONVERT, png, "-blur", f"0x{s}", o("m_blur.bmp")], o("m_blur.bmp"))
+    add("gaussian blur", "vips", f"gaussblur {s}", ["vips", "gaussblur", png, o("v_blur.v"), s], o("v_blur.v"))
+    add("gaussian blur", "Pillow", f"GaussianBlur({s})", pil + ["blur", png, o("p_blur.bmp"), s], o("p_blur.bmp"))
+
+    for factor, name in ((0.5, "half"), (2.0, "double")):
+        nw, nh = int(w * factor), int(h * factor)
+        g = f"resize to {name} ({nw} x {nh})"
+        if max(nw, nh) <= 4096:
+            add(g, "tarnel", f"resize={nw}x{nh}", [B, png, o(f"t_rs{name}.bmp"), f"resize={nw}x{nh}"], o(f"t_rs{name}.bmp"))
+        else:
+            add(g, "tarnel", "(beyond the editor's 4096 limit)", None, None)
+        add(g, "ImageMagick", "-filter Mitchell -resize", [CONVERT, png, "-filter", "Mitchell", "-resize",
+                                                           f"{nw}x{nh}!", o(f"m_rs{name}.bmp")], o(f"m_rs{name}.bmp"))
+        add(g, "vips", "resize --kernel mitchell", ["vips", "resize", png, o(f"v_rs{name}.v"), str(factor),
+                                                    "--kernel", "mitchell"], o(f"v_rs{name}.v"))
+        add(g, "Pillow", "resize BICUBIC", pil + ["resize", png, o(f"p_rs{name}.bmp"), str(nw), str(nh)],
+            o(f"p_rs{name}.bmp"))
+
+    for g, t, m, v, p in (
+        ("rotate 90", "rotate-right", ["-rotate", "90"], ["rot", "{in}", "{out}", "d90"], "rotate"),
+        ("negate", "negative", ["-negate"], ["invert", "{in}", "{out}"], "negate"),
+        ("grayscale", "gray", ["-colorspace", "Gray"], ["colourspace", "{in}", "{out}", "b-w"], "gray"),
+    ):
+        add(g, "tarnel", t, [B, png, o(f"t_{p}.bmp"), t], o(f"t_{p}.bmp"))
+        add(g, "ImageMagick", " ".join(m), [CONVERT, png] + m + [o(f"m_{p}.bmp")], o(f"m_{p}.bmp"))
+        add(g, "vips", " ".join(v[:1] + v[3:]),
+            ["vips"] + [png if a == "{in}" else o(f"v_{p}.v") if a == "{out}" else a for a in v], o(f"v_{p}.v"))
+        add(g, "Pillow", p, pil + [p, png, o(f"p_{p}.bmp")], o(f"p_{p}.bmp"))
+
+    g = "PNG decode+encode (level 9, filter none)"
+    add(g, "tarnel", "png -> png", [B, png, o("t_rt.png")], o("t_rt.png"))
+    add(g, "ImageMagick", "-quality 90", [CONVERT, png, "-quality", "90", o("m_rt.png")], o("m_rt.png"))
+    add(g, "vips", "pngsave --compression 9 --filter none",
+        ["vips", "pngsave", png, o("v_rt.png"), "--compression", "9", "--filter", "none"], o("v_rt.png"))
+    add(g, "Pillow", "compress_level=9 (default filters)", pil + ["copy", png, o("p_rt.png")], o("p_rt.png"))
+    g = "JPEG decode+encode (q80)"
+    add(g, "tarnel", "jpg -> jpg", [B, jpg, o("t_rt.jpg")], o("t_rt.jpg"), True)
+    add(g, "ImageMagick", "-quality 80", [CONVERT, jpg, "-quality", "80", o("m_rt.jpg")], o("m_rt.jpg"), True)
+    add(g, "vips", "jpegsave --Q 80", ["vips", "jpegsave", jpg, o("v_rt.jpg"), "--Q", "80"], o("v_rt.jpg"), True)
+    add(g, "Pillow", "quality=80", pil + ["copy", jpg, o("p_rt.jpg")], o("p_rt.jpg"), True)
+    g = "JPEG 2000 decode+encode (rate 20)"
+    add(g, "tarnel", "j2k -> codestream", [B, j2k, o("t_rt.jp2")], o("t_rt.jp2"), True)
+    add(g, "ImageMagick", "-define jp2:rate=20", [CONVERT, j2k, "-define", "jp2:rate=20", "j2k:" + o("m_rt.j2k")],
+        o("m_rt.j2k"), True)
+    add(g, "vips", "jp2ksave (Q 48 default, no rate option)", ["vips", "jp2ksave", j2k, o("v_rt.j2k")], o("v_rt.j2k"), True)
+    add(g, "Pillow", "quality_layers=[20]", pil + ["copy", j2k, o("p_rt.j2k")], o("p_rt.j2k"), True)
+    return cases
+
+
+def hyperfine(argv, runs, warmup, env, jsonpath):
+    cmd = " ".join(_quote(a) for a in argv)
+    sh(["hyperfine", "-N", "--style", "none", "--runs", str(runs), "--warmup", str(warmup),
+        "--export-json", jsonpath, cmd], env=env)
+    with open(jsonpath) as f:
+        result = json.load(f)["results"][0]
+    return statistics.median(result["times"]) * 1000.0
+
+
+def _quote(a):
+    return "'" + a.replace("'", "'\\''") + "'" if any(c in a for c in " ,()'\"") else a
+
+
+def tarnel_step_time(argv, runs):
+    """Median of the step times tarnel-batch --time reports (decode and encode excluded)."""
+    values = []
+    for _ in range(runs):
+        r = sh(argv + ["--time"])
+        total = 0.0
+        for line in r.stderr.splitlines():
+            if line.startswith("time ") and not line.startswith(("time decode:", "time encode:")):
+                total += float(line.rsplit(":", 1)[1].split()[0])
+        values.append(total)
+    return statistics.median(values)
+
+
+def psnr(reference, path):
+    a = Image.open(reference).convert("RGB")
+    b = Image.open(path).convert("RGB")
+    if a.size != b.size:
+        return None
+    rms = ImageStat.Stat(ImageChops.difference(a, b)).rms
+    mse = sum(x * x for x in rms) / 3.0
+    return float("inf") if mse == 0 else 10.0 * math.log10(255.0 * 255.0 / mse)
+
+
+def run(args):
+    sizes = args.sizes.split(",")
+    images = prepare_images(args.work, sizes)
+    out = os.path.join(args.work, "out")
+    os.makedirs(out, exist_ok=True)
+    single_env = dict(os.environ, **SINGLE_THREAD_ENV)
+    default_env = {k: v for k, v in os.environ.items() if k not in SINGLE_THREAD_ENV}
+    threaded_tools = {"ImageMagick", "vips", "pngquant"}
+    started = time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime())
+    load_before = os.getloadavg()
+    sections = []
+    for key in sizes:
+        img = images[key]
+        runs = args.runs if key == "hd" else args.runs_large
+        warmup = 1 if key == "hd" else 0
+        rows = []
+        for n, (group, tool, label, argv, output, quality) in enumerate(cases_for(img, args.batch, out)):
+            row = {"group": group, "tool": tool, "label": label}
+            if argv is None:
+                rows.append(row)
+                continue
+            j = os.path.join(args.work, "hf.json")
+            print(f"[{key}] {group}: {tool} {label}", file=sys.stderr, flush=True)
+            try:
+                row["single"] = hyperfine(argv, runs, warmup, single_env, j)
+                if tool in threaded_tools:
+                    row["default"] = hyperfine(argv, runs, warmup, default_env, j)
+                if tool == "tarnel" and group != "copy" and "decode+encode" not in group:
+                    row["step"] = tarnel_step_time(argv, 3)
+                if quality and output and os.path.exists(output):
+                    row["psnr"] = psnr(img["png"], output)
+                if output and os.path.exists(output):
+                    row["bytes"] = os.path.getsize(output)
+            except subprocess.CalledProcessError as e:
+                row["error"] = (e.stderr or str(e)).strip().splitlines()[-1:] or ["failed"]
+            rows.append(row)
+        sections.append((key, img, rows))
+    load_after = os.getloadavg()
+    with open(args.out, "w") as f:
+        f.write(report(sections, started, load_before, load_after, args))
+    print(f"written {args.out}", file=sys.stderr)
+
+
+def versions():
+    def first(cmd):
+        try:
+            r = subprocess.run(cmd, capture_output=True, text=True)
+            return (r.stdout or r.stderr).strip().splitlines()[0]
+        except Exception:
+            return "?"
+    import PIL
+    return [
+        ("ImageMagick", first([CONVERT, "-version"]).replace("Version: ", "")),
+        ("vips", first(["vips", "--version"])),
+        ("pngquant", first(["pngquant", "--version"])),
+        ("pngnq", first(["pngnq", "-V"])),
+        ("Pillow", PIL.__version__),
+        ("hyperfine", first(["hyperfine", "--version"])),
+    ]
+
+
+def cpu_name():
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return platform.processor() or "?"
+
+
+def fmt(ms):
+    return "" if ms is None else (f"{ms:.0f}" if ms >= 100 else f"{ms:.1f}")
+
+
+def report(sections, started, load_before, load_after, args):
+    lines = [f"Measured {started} on {cpu_name()}, {os.cpu_count()} cores, {platform.platform()}.",
+             f"Load average before: {load_before[0]:.2f} / {load_before[1]:.2f} / {load_before[2]:.2f}; "
+             f"after: {load_after[0]:.2f} / {load_after[1]:.2f} / {load_after[2]:.2f} (1 / 5 / 15 min).",
+             "Versions: " + "; ".join(f"{n} {v}" for n, v in versions()) + ".", "",
+             "Times are medians of hyperfine runs of whole processes in milliseconds. *net* = the run minus the "
+             "same tool's copy run (decode the PNG, write an uncompressed file), i.e. the operation's own cost. "
+             "*ratio* = peer net / tarnel net for the same operation (the first tarnel row of the group): above 1 "
+             "tarnel is faster, below 1 the peer is faster (marked **peer faster**). pngquant and pngnq can only "
+             "write palette PNGs, so their ratio compares whole runs with tarnel's whole run. *1 thread*: "
+             "MAGICK_THREAD_LIMIT=1, OMP_NUM_THREADS=1, VIPS_CONCURRENCY=1; *default*: the tools' own thread "
+             "counts (tarnel-batch is single-threaded, so only threaded peers are run twice). *step*: tarnel's "
+             "own --time figure for the step alone. PSNR (dB) is each output against the source PNG.", ""]
+    for key, img, rows in sections:
+        runs = args.runs if key == "hd" else args.runs_large
+        lines.append(f"### {img['w']} x {img['h']} ({img['source']} scaled and cropped), {runs} runs per command")
+        lines.append("")
+        lines.append("| operation | tool | command | 1 thread | net | ratio | default threads | ratio | tarnel step | PSNR | output bytes |")
+        lines.append("|---|---|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+        copy = {r["tool"]: r.get("single") for r in rows if r["group"] == "copy"}
+        copy_default = {r["tool"]: r.get("default", r.get("single")) for r in rows if r["group"] == "copy"}
+        reference = {}
+        for r in rows:
+            if r["tool"] == "tarnel" and r["group"] not in reference and "single" in r:
+                reference[r["group"]] = r
+        for r in rows:
+            if r["group"] == "copy" and r["tool"] == "pngquant/pngnq":
+                continue
+            cells = [r["group"], r["tool"], "`" + r["label"] + "`" if r.get("single") is not None else r["label"]]
+            if "error" in r:
+                cells += ["failed: " + " ".join(r["error"])[:60]] + [""] * 7
+                lines.append("| " + " | ".join(cells) + " |")
+                continue
+            single = r.get("single")
+            whole_compare = r["tool"] in ("pngquant", "pngnq")
+            base = copy.get(r["tool"])
+            net = None if single is None or base is None or r["group"] == "copy" else max(single - base, 0.0)
+            ref = reference.get(r["group"])
+            ratio = ratio_d = ""
+            if ref is not None and r is not ref and single is not None and r["group"] != "copy":
+                ref_net = max(ref["single"] - copy["tarnel"], 0.0)
+                if whole_compare:
+                    ratio = _ratio(single, ref["single"])
+                    if "default" in r:
+                        ratio_d = _ratio(r["default"], ref["single"])
+                elif net is not None:
+                    ratio = _ratio(net, ref_net)
+                    if "default" in r and copy_default.get(r["tool"]) is not None:
+                        ratio_d = _ratio(max(r["default"] - copy_default[r["tool"]], 0.0), ref_net)
+            p = r.get("psnr")
+            cells += [fmt(single), fmt(net), ratio, fmt(r.get("default")), ratio_d, fmt(r.get("step")),
+                      "" if p is None else f"{p:.2f}", str(r.get("bytes", ""))]
+            lines.append("| " + " | ".join(cells) + " |")
+        lines.append("")
+    return "\n".join(lines)
+
+
+def _ratio(peer, ours):
+    if ours <= 0.5:
+        return "n/a"
+    value = peer / ours
+    text = f"{value:.2f}"
+    return text + " **peer faster**" if value < 0.95 else text
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--batch", required=True)
+    p.add_argument("--work", required=True)
+    p.add_argument("--out", required=True)
+    p.add_argument("--sizes", default=os.environ.get("PEER_SIZES", "hd,big"))
+    p.add_argument("--runs", type=int, default=int(os.environ.get("PEER_RUNS", "5")))
+    p.add_argument("--runs-large", type=int, default=int(os.environ.get("PEER_RUNS_LARGE", "3")))
+    args = p.parse_args()
+    for tool in ("hyperfine", "vips", "pngquant", "pngnq"):
+        if not shutil.which(tool):
+            sys.exit(f"peer_bench: {tool} is missing (run.sh installs it)")
+    run(args)
+
+
+if __name__ == "__main__":
+    main()
