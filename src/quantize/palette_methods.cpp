@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "quantize/color_count.h"
@@ -127,35 +128,40 @@ struct ColorCount {
 
 // --- Adaptive ------------------------------------------------------------
 
-// The area's pixel values 0x00BBGGRR as a sorted list, kept as counts:
-// sorting millions of pixels is replaced by a count per value and a count
-// per blue-green pair, from which the value at any rank follows.
+// The area's pixel values 0x00BBGGRR as a sorted list, without sorting the
+// whole list: a counting sort by blue-green pair (the top 16 bits) places
+// each pixel's red in its pair's slice; a slice's reds are counted only when
+// a rank inside it is asked for.
 class SortedSamples {
 public:
-    SortedSamples(const Image& image, const Rect& area)
-        : m_counts(new std::uint32_t[std::size_t{1} << 24]()), m_pairStart(kPairs + 1, 0) {
-        std::vector<std::uint64_t> pairCounts(kPairs, 0);
+    SortedSamples(const Image& image, const Rect& area) : m_pairStart(kPairs + 1, 0) {
+        std::vector<std::size_t> next(kPairs, 0);
         for (int y = area.top; y <= area.bottom; ++y) {
             const Color* row = image.row(y);
-            for (int x = area.left; x <= area.right; ++x) {
-                const Color v = row[x] & kColorMask;
-                ++m_counts[v];
-                ++pairCounts[v >> 8];
-            }
+            for (int x = area.left; x <= area.right; ++x)
+                ++next[(row[x] >> 8) & 0xFFFFu];
         }
-        for (std::size_t p = 0; p < kPairs; ++p)
-            m_pairStart[p + 1] = m_pairStart[p] + pairCounts[p];
+        for (std::size_t p = 0; p < kPairs; ++p) {
+            m_pairStart[p + 1] = m_pairStart[p] + next[p];
+            next[p] = m_pairStart[p];
+        }
+        m_reds.resize(m_pairStart[kPairs]);
+        for (int y = area.top; y <= area.bottom; ++y) {
+            const Color* row = image.row(y);
+            for (int x = area.left; x <= area.right; ++x)
+                m_reds[next[(row[x] >> 8) & 0xFFFFu]++] = static_cast<std::uint8_t>(row[x]);
+        }
     }
 
-    std::uint64_t size() const { return m_pairStart[kPairs]; }
+    std::size_t size() const { return m_reds.size(); }
 
     // sample[rank]; ranks past the end read the last sample.
-    Color at(std::uint64_t rank) const {
+    Color at(std::size_t rank) const {
         rank = std::min(rank, size() - 1);
         const auto it = std::upper_bound(m_pairStart.begin(), m_pairStart.end(), rank);
         const std::size_t pair = static_cast<std::size_t>(it - m_pairStart.begin()) - 1;
-        std::uint64_t seen = m_pairStart[pair];
-        const std::uint32_t* counts = &m_counts[pair << 8];
+        const RedCounts& counts = redCounts(pair);
+        std::size_t seen = m_pairStart[pair];
         for (std::uint32_t red = 0;; ++red) {
             seen += counts[red];
             if (seen > rank)
@@ -163,11 +169,11 @@ public:
         }
     }
 
-    // The rank just after the last sample equal to v (v must occur).
-    std::uint64_t endOf(Color v) const {
-        const std::size_t pair = v >> 8;
-        std::uint64_t end = m_pairStart[pair];
-        const std::uint32_t* counts = &m_counts[pair << 8];
+    // The rank just after the last sample equal to v.
+    std::size_t endOf(Color v) const {
+        const std::size_t pair = (v >> 8) & 0xFFFFu;
+        const RedCounts& counts = redCounts(pair);
+        std::size_t end = m_pairStart[pair];
         for (std::uint32_t red = 0; red <= (v & 0xFFu); ++red)
             end += counts[red];
         return end;
@@ -175,8 +181,22 @@ public:
 
 private:
     static constexpr std::size_t kPairs = std::size_t{1} << 16;
-    std::unique_ptr<std::uint32_t[]> m_counts;
-    std::vector<std::uint64_t> m_pairStart;
+    using RedCounts = std::array<std::uint32_t, 256>;
+
+    const RedCounts& redCounts(std::size_t pair) const {
+        auto [it, added] = m_redCounts.try_emplace(pair);
+        if (added) {
+            RedCounts& counts = it->second;
+            counts.fill(0);
+            for (std::size_t i = m_pairStart[pair]; i < m_pairStart[pair + 1]; ++i)
+                ++counts[m_reds[i]];
+        }
+        return it->second;
+    }
+
+    std::vector<std::size_t> m_pairStart;
+    std::vector<std::uint8_t> m_reds;
+    mutable std::unordered_map<std::size_t, RedCounts> m_redCounts;
 };
 
 Rect clippedArea(const Image& image, const Rect& area) {
@@ -345,13 +365,14 @@ Palette adaptivePalette(const Image& image, const Rect& area, int limit) {
     const SortedSamples sample(image, clipped);
     using Rank = std::int64_t;
     const Rank last = static_cast<Rank>(sample.size()) - 1;
+    const auto at = [&sample](Rank rank) { return sample.at(static_cast<std::size_t>(rank)); };
 
     Palette palette(static_cast<std::size_t>(k));
     Rank m = last / k;
     Rank h = 0;
-    Color previous = sample.at(0) - 1;  // wraps for black: no sample equals it either way
+    Color previous = at(0) - 1;  // wraps for black: no sample equals it either way
     for (int i = 0; i < k; ++i) {
-        Color c = sample.at(static_cast<std::uint64_t>(h));
+        Color c = at(h);
         if (c != previous) {
             h += m;
         } else {
@@ -361,7 +382,7 @@ Palette adaptivePalette(const Image& image, const Rect& area, int limit) {
             m = (last - h) / (k - i);
             // With a single sample the step would reach rank -1.
             h = std::max<Rank>(0, h + m - 1);
-            c = sample.at(static_cast<std::uint64_t>(h));
+            c = at(h);
         }
         palette[static_cast<std::size_t>(i)] = c;
         previous = c;
