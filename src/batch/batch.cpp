@@ -122,6 +122,14 @@ constexpr const char* kAnchorNames[] = {
     "top-left", "top", "top-right", "left", "center", "right", "bottom-left", "bottom", "bottom-right",
 };
 
+// The io module's messages usually name the file already; say it once.
+std::string describeFileError(const std::string& what, const std::string& path, const std::string& message) {
+    const std::string quoted = "\"" + path + "\"";
+    if (message.rfind(quoted, 0) == 0) return what + " " + message;
+    if (message.find(quoted) != std::string::npos) return message;
+    return what + " \"" + path + "\": " + message;
+}
+
 bool fail(std::string& error, const std::string& message) {
     error = message;
     return false;
@@ -441,7 +449,7 @@ int runJob(const Job& job, std::ostream& out, std::ostream& err) {
     std::string error;
     Image image = decodeFile(job.input, error);
     if (image.isNull()) {
-        err << "tarnel-batch: cannot read '" << job.input << "': " << error << "\n";
+        err << "tarnel-batch: " << describeFileError("cannot read", job.input, error) << "\n";
         return kExitFailure;
     }
     if (job.time) timeLine("decode", Clock::now() - start);
@@ -466,7 +474,7 @@ int runJob(const Job& job, std::ostream& out, std::ostream& err) {
 
     start = Clock::now();
     if (!encodeFile(image, job.output, *outputFormatFor(job.output), error)) {
-        err << "tarnel-batch: cannot write '" << job.output << "': " << error << "\n";
+        err << "tarnel-batch: " << describeFileError("cannot write", job.output, error) << "\n";
         return kExitFailure;
     }
     if (job.time) timeLine("encode", Clock::now() - start);
