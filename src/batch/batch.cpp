@@ -212,17 +212,18 @@ bool parseBrightness(Step& step, const std::vector<std::string>& parts, std::str
 bool parseTwoColors(Step& step, const std::vector<std::string>& parts, std::string& error) {
     if (!parts[0].empty()) {
         const auto slider = parseInt(parts[0]);
-        if (!slider || *slider < 0 || *slider > kTwoColorsSliderMax) {
+        if (!slider || *slider < 0 || *slider > kTwoColorSliderMax) {
             return fail(error, "two-colors threshold must be 0..256, got '" + parts[0] + "'");
         }
         step.slider = *slider;
+        step.twoColors.threshold = twoColorThreshold(*slider);
     }
     std::size_t i = 1;
     if (i < parts.size() && parseColor(parts[i]) == std::nullopt) {
         const std::string mode = lowerCase(parts[i]);
-        if (mode == "none") step.twoColorsDither = TwoColorsDither::None;
-        else if (mode == "ordered") step.twoColorsDither = TwoColorsDither::Ordered;
-        else if (mode == "sierra") step.twoColorsDither = TwoColorsDither::SierraLite;
+        if (mode == "none") step.twoColors.dither = TwoColorDither::None;
+        else if (mode == "ordered") step.twoColors.dither = TwoColorDither::Ordered;
+        else if (mode == "sierra") step.twoColors.dither = TwoColorDither::SierraLite;
         else return fail(error, "bad two-colors dither '" + parts[i] + "' (none, ordered or sierra)");
         ++i;
     }
@@ -231,8 +232,8 @@ bool parseTwoColors(Step& step, const std::vector<std::string>& parts, std::stri
     const auto c1 = parseColor(parts[i]);
     const auto c2 = parseColor(parts[i + 1]);
     if (!c1 || !c2) return fail(error, "bad colour in '" + step.text + "' (RRGGBB expected)");
-    step.color1 = *c1;
-    step.color2 = *c2;
+    step.twoColors.color1 = *c1;
+    step.twoColors.color2 = *c2;
     return true;
 }
 

@@ -19,6 +19,7 @@
 #include "core/image.h"
 #include "effects/pixel_chain.h"
 #include "quantize/palette_methods.h"
+#include "twocolors/two_colors.h"
 
 namespace tarnel::batch {
 
@@ -36,11 +37,6 @@ inline constexpr int kPaletteLimitDefault = 32;
 // An effect's name on the command line: its Effects menu text, lower-case,
 // spaces as hyphens ("Edge detect" is edge-detect).
 std::string effectName(Effect effect);
-
-// Two Colors: the slider (0..256, 128 at opening); the conversion threshold
-// is 256 minus the slider value.
-inline constexpr int kTwoColorsSliderMax = 256;
-inline constexpr int kTwoColorsSliderDefault = 128;
 
 // Resize image: the dialog forces both sides into this range.
 inline constexpr int kResizeMin = 16;
@@ -66,7 +62,6 @@ enum class StepKind {
     CountColors,
 };
 
-enum class TwoColorsDither { None, Ordered, SierraLite };
 
 // One parsed step. Only the fields of its kind are meaningful; the others
 // keep their defaults, which are the defaults of the editor's windows.
@@ -85,10 +80,10 @@ struct Step {
     BrightnessOptions brightness;
 
     // two-colors
-    int slider = kTwoColorsSliderDefault;
-    TwoColorsDither twoColorsDither = TwoColorsDither::None;
-    Color color1 = 0x000000;
-    Color color2 = 0xFFFFFF;
+    // two-colors: the window's slider value (0..256) as given, and the
+    // conversion options derived from it
+    int slider = kTwoColorDefaultSlider;
+    TwoColorOptions twoColors;
 
     // resize, canvas (width, height); crop (rect)
     int width = 0;

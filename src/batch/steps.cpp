@@ -14,15 +14,11 @@
 #include "transform/colors.h"
 #include "transform/flip.h"
 #include "transform/rotate.h"
+#include "twocolors/two_colors.h"
 
 namespace tarnel::batch {
 
 namespace {
-
-bool notBuilt(std::string& error, const char* what) {
-    error = std::string(what) + " is not available in this build";
-    return false;
-}
 
 // Runs a whole-image operation on the area only, as the editor does with a
 // selection: the area is copied out, processed on its own (its own width and
@@ -103,6 +99,9 @@ bool runStep(Image& image, const Step& step, const Rect& area, std::ostream& out
     case StepKind::Contrast:
         adjustContrast(image, area, step.value);
         return true;
+    case StepKind::TwoColors:
+        convertTwoColors(image, area, step.twoColors);
+        return true;
     case StepKind::Resize:
         // Like the dialog: the same size leaves the pixels as they are.
         if (step.width != image.width() || step.height != image.height()) {
@@ -127,9 +126,9 @@ bool runStep(Image& image, const Step& step, const Rect& area, std::ostream& out
         image = image.copy(kept);
         return true;
     }
-    default:
-        return notBuilt(error, step.text.c_str());
     }
+    error = "unknown step";
+    return false;
 }
 
 }  // namespace tarnel::batch

@@ -141,19 +141,21 @@ TEST(BatchParse, ContrastRange) {
 TEST(BatchParse, TwoColorsForms) {
     const Step plain = parsed("two-colors");
     EXPECT_EQ(plain.slider, 128);
-    EXPECT_EQ(plain.twoColorsDither, TwoColorsDither::None);
-    EXPECT_EQ(plain.color1, 0x000000u);
-    EXPECT_EQ(plain.color2, 0xFFFFFFu);
+    EXPECT_EQ(plain.twoColors.threshold, 128);
+    EXPECT_EQ(plain.twoColors.dither, TwoColorDither::None);
+    EXPECT_EQ(plain.twoColors.color1, 0x000000u);
+    EXPECT_EQ(plain.twoColors.color2, 0xFFFFFFu);
 
     const Step full = parsed("two-colors=200,sierra,FF0000,0000ff");
     EXPECT_EQ(full.slider, 200);
-    EXPECT_EQ(full.twoColorsDither, TwoColorsDither::SierraLite);
-    EXPECT_EQ(full.color1, rgb(255, 0, 0));  // red first in the text
-    EXPECT_EQ(full.color2, rgb(0, 0, 255));
+    EXPECT_EQ(full.twoColors.threshold, 56);  // the slider works as a brightness control
+    EXPECT_EQ(full.twoColors.dither, TwoColorDither::SierraLite);
+    EXPECT_EQ(full.twoColors.color1, rgb(255, 0, 0));  // red first in the text
+    EXPECT_EQ(full.twoColors.color2, rgb(0, 0, 255));
 
-    EXPECT_EQ(parsed("two-colors=0,ordered").twoColorsDither, TwoColorsDither::Ordered);
-    EXPECT_EQ(parsed("two-colors=256").slider, 256);
-    EXPECT_EQ(parsed("two-colors=90,102030,405060").color1, rgb(0x10, 0x20, 0x30));
+    EXPECT_EQ(parsed("two-colors=0,ordered").twoColors.dither, TwoColorDither::Ordered);
+    EXPECT_EQ(parsed("two-colors=256").twoColors.threshold, 0);
+    EXPECT_EQ(parsed("two-colors=90,102030,405060").twoColors.color1, rgb(0x10, 0x20, 0x30));
 
     rejected("two-colors=257");
     rejected("two-colors=-1");

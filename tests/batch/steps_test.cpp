@@ -18,6 +18,7 @@
 #include "transform/colors.h"
 #include "transform/flip.h"
 #include "transform/rotate.h"
+#include "twocolors/two_colors.h"
 
 namespace tarnel::batch {
 namespace {
@@ -108,6 +109,25 @@ TEST(BatchSteps, AreaStepsMatchTheModuleFunctions) {
         expected = source;
         adjustContrast(expected, area, 60);
         EXPECT_EQ(applied(source, "contrast=60", area), expected);
+
+        for (const TwoColorDither dither :
+             {TwoColorDither::None, TwoColorDither::Ordered, TwoColorDither::SierraLite}) {
+            TwoColorOptions two;
+            two.threshold = 256 - 150;
+            two.dither = dither;
+            two.color1 = rgb(255, 0, 0);
+            two.color2 = rgb(0, 0, 255);
+            expected = source;
+            convertTwoColors(expected, area, two);
+            const char* mode = dither == TwoColorDither::None      ? "none"
+                               : dither == TwoColorDither::Ordered ? "ordered"
+                                                                   : "sierra";
+            EXPECT_EQ(applied(source, std::string("two-colors=150,") + mode + ",FF0000,0000FF", area), expected)
+                << mode;
+        }
+        expected = source;
+        convertTwoColors(expected, area, TwoColorOptions{});
+        EXPECT_EQ(applied(source, "two-colors", area), expected);
     }
 }
 
