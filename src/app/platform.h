@@ -103,7 +103,9 @@ public:
     // Status bar field 0 (file and size) or 1 (selection geometry).
     virtual void setStatusText(int field, const std::string& text) = 0;
 
-    // Main window geometry.
+    // Main window geometry. The inner size is the window without borders
+    // and caption; its height includes the menu bar, the toolbar and the
+    // status bar.
     virtual WindowMetrics windowMetrics() = 0;
     virtual Size innerSize() = 0;
     virtual void setInnerSize(Size inner) = 0;
