@@ -5,9 +5,20 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
+// Vector paths: SSE2 (part of every x86-64 processor) always, AVX2 where the
+// processor has it, chosen at run time. TARNEL_NO_SIMD builds the plain code
+// only. Every path produces the same bytes.
+#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
+#include <immintrin.h>
 #define TARNEL_BLUR_SSE2 1
+#if defined(__GNUC__) || defined(__clang__)
+#define TARNEL_BLUR_AVX2 1
+#define TARNEL_TARGET_AVX2 __attribute__((target("avx2")))
+#elif defined(_MSC_VER)
+#include <intrin.h>
+#define TARNEL_BLUR_AVX2 1
+#define TARNEL_TARGET_AVX2
+#endif
 #endif
 
 namespace tarnel {
@@ -18,8 +29,6 @@ constexpr int kMinLineLength = 3;
 // Each pass divides by the kernel sum 16 = 1 << kKernelShift.
 constexpr unsigned kKernelShift = 4;
 constexpr unsigned kRemainderMask = (1u << kKernelShift) - 1;
-// Rows filtered together by the row pass (see rowPass).
-constexpr int kStripRows = 16;
 
 // One step of the one-dimensional pass for `bytes` independent channels at
 // once: cur holds s(k) and is overwritten by out(k); p2, p1, n1, n2 hold
@@ -27,41 +36,13 @@ constexpr int kStripRows = 16;
 // remainder per channel; the old s(k) is saved to `save` (which may be p1 or
 // p2 when they hold the same values). T never exceeds 16*255 + 15, so out
 // needs no saturation and fits a byte, and all sums fit 16 bits.
-void filterStep(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* cur, const std::uint8_t* n1,
-                const std::uint8_t* n2, std::uint8_t* e, std::uint8_t* save, std::size_t bytes) {
-    std::size_t i = 0;
-#ifdef TARNEL_BLUR_SSE2
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i remMask = _mm_set1_epi16(static_cast<short>(kRemainderMask));
-    auto half = [&](__m128i a2, __m128i a1, __m128i c, __m128i b1, __m128i b2, __m128i r, __m128i& remOut) {
-        const __m128i outer = _mm_add_epi16(a2, b2);
-        const __m128i inner = _mm_add_epi16(a1, b1);
-        __m128i t = _mm_add_epi16(outer, r);
-        t = _mm_add_epi16(t, _mm_slli_epi16(_mm_add_epi16(inner, c), 2));
-        t = _mm_add_epi16(t, _mm_slli_epi16(c, 1));
-        remOut = _mm_and_si128(t, remMask);
-        return _mm_srli_epi16(t, kKernelShift);
-    };
-    for (; i + 16 <= bytes; i += 16) {
-        const __m128i va2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p2 + i));
-        const __m128i va1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + i));
-        const __m128i vc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + i));
-        const __m128i vb1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(n1 + i));
-        const __m128i vb2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(n2 + i));
-        const __m128i ve = _mm_loadu_si128(reinterpret_cast<const __m128i*>(e + i));
-        __m128i remLo, remHi;
-        const __m128i outLo = half(_mm_unpacklo_epi8(va2, zero), _mm_unpacklo_epi8(va1, zero),
-                                   _mm_unpacklo_epi8(vc, zero), _mm_unpacklo_epi8(vb1, zero),
-                                   _mm_unpacklo_epi8(vb2, zero), _mm_unpacklo_epi8(ve, zero), remLo);
-        const __m128i outHi = half(_mm_unpackhi_epi8(va2, zero), _mm_unpackhi_epi8(va1, zero),
-                                   _mm_unpackhi_epi8(vc, zero), _mm_unpackhi_epi8(vb1, zero),
-                                   _mm_unpackhi_epi8(vb2, zero), _mm_unpackhi_epi8(ve, zero), remHi);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(save + i), vc);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(cur + i), _mm_packus_epi16(outLo, outHi));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(e + i), _mm_packus_epi16(remLo, remHi));
-    }
-#endif
-    for (; i < bytes; ++i) {
+using RowStepFn = void (*)(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* cur,
+                           const std::uint8_t* n1, const std::uint8_t* n2, std::uint8_t* e, std::uint8_t* save,
+                           std::size_t bytes);
+
+void rowStepPlain(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* cur, const std::uint8_t* n1,
+                  const std::uint8_t* n2, std::uint8_t* e, std::uint8_t* save, std::size_t bytes) {
+    for (std::size_t i = 0; i < bytes; ++i) {
         const unsigned c = cur[i];
         const unsigned t = p2[i] + 4u * p1[i] + 6u * c + 4u * n1[i] + n2[i] + e[i];
         save[i] = static_cast<std::uint8_t>(c);
@@ -70,14 +51,77 @@ void filterStep(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* cu
     }
 }
 
+#ifdef TARNEL_BLUR_SSE2
+// The arithmetic of one step on 16-bit lanes, shared by the SSE2 and AVX2
+// forms: T = (s(k-2) + s(k+2)) + 4 (s(k-1) + s(k) + s(k+1)) + 2 s(k) + e.
+#define TARNEL_BLUR_TAPS(V, add, shl, m2, m1, c, p1, p2, e) \
+    add(add(add(m2, p2), shl(add(add(m1, p1), c), 2)), add(shl(c, 1), e))
+
+void rowStepSse2(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* cur, const std::uint8_t* n1,
+                 const std::uint8_t* n2, std::uint8_t* e, std::uint8_t* save, std::size_t bytes) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i remMask = _mm_set1_epi16(static_cast<short>(kRemainderMask));
+    std::size_t i = 0;
+    for (; i + 16 <= bytes; i += 16) {
+        auto load = [&](const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)); };
+        const __m128i va2 = load(p2), va1 = load(p1), vc = load(cur), vb1 = load(n1), vb2 = load(n2), ve = load(e);
+        __m128i out[2], rem[2];
+        for (int h = 0; h < 2; ++h) {
+            auto widen = [&](__m128i v) { return h ? _mm_unpackhi_epi8(v, zero) : _mm_unpacklo_epi8(v, zero); };
+            const __m128i t = TARNEL_BLUR_TAPS(__m128i, _mm_add_epi16, _mm_slli_epi16, widen(va2), widen(va1),
+                                               widen(vc), widen(vb1), widen(vb2), widen(ve));
+            rem[h] = _mm_and_si128(t, remMask);
+            out[h] = _mm_srli_epi16(t, kKernelShift);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(save + i), vc);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cur + i), _mm_packus_epi16(out[0], out[1]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(e + i), _mm_packus_epi16(rem[0], rem[1]));
+    }
+    rowStepPlain(p2 + i, p1 + i, cur + i, n1 + i, n2 + i, e + i, save + i, bytes - i);
+}
+#endif
+
+#ifdef TARNEL_BLUR_AVX2
+// Unpacking and packing work within each 128-bit half, so widening with
+// unpacklo/unpackhi and narrowing with packus keeps every byte in place.
+TARNEL_TARGET_AVX2 void rowStepAvx2(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* cur,
+                                    const std::uint8_t* n1, const std::uint8_t* n2, std::uint8_t* e,
+                                    std::uint8_t* save, std::size_t bytes) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i remMask = _mm256_set1_epi16(static_cast<short>(kRemainderMask));
+    std::size_t i = 0;
+    for (; i + 32 <= bytes; i += 32) {
+        // (no lambdas here: they would not inherit the AVX2 target)
+#define TARNEL_LOAD256(p) _mm256_loadu_si256(reinterpret_cast<const __m256i*>((p) + i))
+        const __m256i va2 = TARNEL_LOAD256(p2), va1 = TARNEL_LOAD256(p1), vc = TARNEL_LOAD256(cur);
+        const __m256i vb1 = TARNEL_LOAD256(n1), vb2 = TARNEL_LOAD256(n2), ve = TARNEL_LOAD256(e);
+#undef TARNEL_LOAD256
+        const __m256i tLo = TARNEL_BLUR_TAPS(__m256i, _mm256_add_epi16, _mm256_slli_epi16,
+                                             _mm256_unpacklo_epi8(va2, zero), _mm256_unpacklo_epi8(va1, zero),
+                                             _mm256_unpacklo_epi8(vc, zero), _mm256_unpacklo_epi8(vb1, zero),
+                                             _mm256_unpacklo_epi8(vb2, zero), _mm256_unpacklo_epi8(ve, zero));
+        const __m256i tHi = TARNEL_BLUR_TAPS(__m256i, _mm256_add_epi16, _mm256_slli_epi16,
+                                             _mm256_unpackhi_epi8(va2, zero), _mm256_unpackhi_epi8(va1, zero),
+                                             _mm256_unpackhi_epi8(vc, zero), _mm256_unpackhi_epi8(vb1, zero),
+                                             _mm256_unpackhi_epi8(vb2, zero), _mm256_unpackhi_epi8(ve, zero));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(save + i), vc);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cur + i),
+                            _mm256_packus_epi16(_mm256_srli_epi16(tLo, kKernelShift), _mm256_srli_epi16(tHi, kKernelShift)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(e + i),
+                            _mm256_packus_epi16(_mm256_and_si256(tLo, remMask), _mm256_and_si256(tHi, remMask)));
+    }
+    rowStepPlain(p2 + i, p1 + i, cur + i, n1 + i, n2 + i, e + i, save + i, bytes - i);
+}
+#endif
+
 // Filters `lanes` parallel lines of `count` pixels each, in place: pixel k of
 // line l is lines[k * stride + l]. The lines run across memory rows, so every
 // step handles whole rows of pixels with wide loads. Scratch holds the
 // original values of the two rows before the current one and the remainders.
 class ParallelLineFilter {
 public:
-    explicit ParallelLineFilter(int lanes)
-        : m_lanes(lanes), m_saved(3 * static_cast<std::size_t>(lanes)), m_remainders(4 * static_cast<std::size_t>(lanes)) {}
+    ParallelLineFilter(int lanes, RowStepFn step)
+        : m_step(step), m_lanes(lanes), m_saved(3 * static_cast<std::size_t>(lanes)), m_remainders(4 * static_cast<std::size_t>(lanes)) {}
 
     void run(Color* lines, int count, std::ptrdiff_t stride) {
         if (count < kMinLineLength) return;
@@ -91,100 +135,284 @@ public:
         for (int k = 0; k < count; ++k) {
             const int k1 = std::min(k + 1, count - 1);
             const int k2 = std::min(k + 2, count - 1);
-            filterStep(saved(std::max(k - 2, 0)), saved(std::max(k - 1, 0)), rowAt(k), rowAt(k1), rowAt(k2),
+            m_step(saved(std::max(k - 2, 0)), saved(std::max(k - 1, 0)), rowAt(k), rowAt(k1), rowAt(k2),
                        m_remainders.data(), saved(k), bytes);
         }
     }
 
 private:
+    RowStepFn m_step;
     int m_lanes;
     std::vector<Color> m_saved;
     std::vector<std::uint8_t> m_remainders;
 };
 
-// Copies a block of `rows` rows x `cols` pixels into its transpose:
-// to[x * toStride + r] = from[r * fromStride + x].
-void transposeBlock(const Color* from, std::ptrdiff_t fromStride, Color* to, std::ptrdiff_t toStride, int rows,
-                    int cols) {
-    int r = 0;
-#ifdef TARNEL_BLUR_SSE2
-    for (; r + 4 <= rows; r += 4) {
-        const Color* f0 = from + r * fromStride;
-        int x = 0;
-        for (; x + 4 <= cols; x += 4) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f0 + x));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f0 + fromStride + x));
-            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f0 + 2 * fromStride + x));
-            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f0 + 3 * fromStride + x));
-            const __m128i ab0 = _mm_unpacklo_epi32(a, b);  // a0 b0 a1 b1
-            const __m128i ab1 = _mm_unpackhi_epi32(a, b);  // a2 b2 a3 b3
-            const __m128i cd0 = _mm_unpacklo_epi32(c, d);
-            const __m128i cd1 = _mm_unpackhi_epi32(c, d);
-            Color* t = to + x * toStride + r;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(t), _mm_unpacklo_epi64(ab0, cd0));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(t + toStride), _mm_unpackhi_epi64(ab0, cd0));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(t + 2 * toStride), _mm_unpacklo_epi64(ab1, cd1));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(t + 3 * toStride), _mm_unpackhi_epi64(ab1, cd1));
+// One pass along a single line, one byte channel at a time: the plain form
+// of the row pass.
+void filterLine(std::uint8_t* start, int count, std::ptrdiff_t step) {
+    if (count < kMinLineLength) return;
+    for (int channel = 0; channel < 4; ++channel) {
+        std::uint8_t* p = start + channel;
+        unsigned m2 = p[0], m1 = p[0], c = p[0], p1 = p[step];
+        unsigned e = 0;
+        for (int k = 0; k < count; ++k) {
+            const unsigned p2 = p[std::min(k + 2, count - 1) * step];
+            const unsigned t = m2 + 4 * m1 + 6 * c + 4 * p1 + p2 + e;
+            p[k * step] = static_cast<std::uint8_t>(t >> kKernelShift);
+            e = t & kRemainderMask;
+            m2 = m1;
+            m1 = c;
+            c = p1;
+            p1 = p2;
         }
-        for (; x < cols; ++x)
-            for (int i = 0; i < 4; ++i) to[x * toStride + r + i] = f0[i * fromStride + x];
+    }
+}
+
+#ifdef TARNEL_BLUR_SSE2
+
+// Rows filtered together by the row pass: two groups of four, so that two
+// independent remainder chains keep the processor busy.
+constexpr int kRowGroups = 2;
+constexpr int kStripRows = 4 * kRowGroups;
+
+// 4 x 4 transpose of 32-bit elements.
+inline void transpose4(__m128i& a, __m128i& b, __m128i& c, __m128i& d) {
+    const __m128i ab0 = _mm_unpacklo_epi32(a, b);
+    const __m128i ab1 = _mm_unpackhi_epi32(a, b);
+    const __m128i cd0 = _mm_unpacklo_epi32(c, d);
+    const __m128i cd1 = _mm_unpackhi_epi32(c, d);
+    a = _mm_unpacklo_epi64(ab0, cd0);
+    b = _mm_unpackhi_epi64(ab0, cd0);
+    c = _mm_unpacklo_epi64(ab1, cd1);
+    d = _mm_unpackhi_epi64(ab1, cd1);
+}
+
+// Pixel x of the rows of a strip lies in the strip buffer as element x of
+// kStripRows pixels: group g (16 bytes) holds pixel x of rows 4g .. 4g+3.
+void loadStrip(Color* const* rows, int width, Color* strip) {
+    int x = 0;
+    for (; x + 4 <= width; x += 4)
+        for (int g = 0; g < kRowGroups; ++g) {
+            __m128i v[4];
+            for (int i = 0; i < 4; ++i) v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * g + i] + x));
+            transpose4(v[0], v[1], v[2], v[3]);
+            for (int k = 0; k < 4; ++k)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(strip + (x + k) * kStripRows + 4 * g), v[k]);
+        }
+    for (; x < width; ++x)
+        for (int r = 0; r < kStripRows; ++r) strip[x * kStripRows + r] = rows[r][x];
+}
+
+void storeStrip(const Color* strip, int width, Color* const* rows, int rowCount) {
+    int x = 0;
+    for (; x + 4 <= width; x += 4)
+        for (int g = 0; g < kRowGroups; ++g) {
+            __m128i v[4];
+            for (int k = 0; k < 4; ++k)
+                v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(strip + (x + k) * kStripRows + 4 * g));
+            transpose4(v[0], v[1], v[2], v[3]);
+            for (int i = 0; i < 4; ++i)
+                if (4 * g + i < rowCount) _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[4 * g + i] + x), v[i]);
+        }
+    for (; x < width; ++x)
+        for (int r = 0; r < rowCount; ++r) rows[r][x] = strip[x * kStripRows + r];
+}
+
+// The pass along all kStripRows lines of a strip at once, the window of five
+// pixels and the remainders held in registers as 16-bit lanes. Pixel k+2 is
+// read before pixel k is written, so every tap sees the value from before
+// the pass.
+void filterStripSse2(Color* strip, int count) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i remMask = _mm_set1_epi16(static_cast<short>(kRemainderMask));
+    constexpr int kHalves = 2 * kRowGroups;  // 8 channels of 16 bits per half
+    auto element = [&](int k) { return reinterpret_cast<__m128i*>(strip + k * kStripRows); };
+    __m128i m2[kHalves], m1[kHalves], c[kHalves], p1[kHalves], e[kHalves];
+    auto widen = [&](const __m128i* at, __m128i* out) {
+        for (int g = 0; g < kRowGroups; ++g) {
+            const __m128i v = _mm_loadu_si128(at + g);
+            out[2 * g] = _mm_unpacklo_epi8(v, zero);
+            out[2 * g + 1] = _mm_unpackhi_epi8(v, zero);
+        }
+    };
+    widen(element(0), c);
+    widen(element(1), p1);
+    for (int h = 0; h < kHalves; ++h) {
+        m2[h] = m1[h] = c[h];
+        e[h] = zero;
+    }
+    for (int k = 0; k < count; ++k) {
+        __m128i p2[kHalves], out[kHalves];
+        widen(element(std::min(k + 2, count - 1)), p2);
+        for (int h = 0; h < kHalves; ++h) {
+            const __m128i t = TARNEL_BLUR_TAPS(__m128i, _mm_add_epi16, _mm_slli_epi16, m2[h], m1[h], c[h], p1[h],
+                                               p2[h], e[h]);
+            e[h] = _mm_and_si128(t, remMask);
+            out[h] = _mm_srli_epi16(t, kKernelShift);
+            m2[h] = m1[h];
+            m1[h] = c[h];
+            c[h] = p1[h];
+            p1[h] = p2[h];
+        }
+        for (int g = 0; g < kRowGroups; ++g)
+            _mm_storeu_si128(element(k) + g, _mm_packus_epi16(out[2 * g], out[2 * g + 1]));
+    }
+}
+
+#ifdef TARNEL_BLUR_AVX2
+// The same with one 256-bit register covering both groups of a strip element.
+TARNEL_TARGET_AVX2 void filterStripAvx2(Color* strip, int count) {
+    static_assert(kStripRows == 8, "one 256-bit register per strip element");
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i remMask = _mm256_set1_epi16(static_cast<short>(kRemainderMask));
+    auto element = [&](int k) { return reinterpret_cast<__m256i*>(strip + k * kStripRows); };
+    __m256i m2[2], m1[2], c[2], p1[2], e[2];
+    // (a macro, not a lambda: lambdas do not inherit the AVX2 target)
+#define TARNEL_WIDEN256(at, out)                              \
+    do {                                                      \
+        const __m256i v = _mm256_loadu_si256(at);             \
+        (out)[0] = _mm256_unpacklo_epi8(v, zero);             \
+        (out)[1] = _mm256_unpackhi_epi8(v, zero);             \
+    } while (false)
+    TARNEL_WIDEN256(element(0), c);
+    TARNEL_WIDEN256(element(1), p1);
+    for (int h = 0; h < 2; ++h) {
+        m2[h] = m1[h] = c[h];
+        e[h] = zero;
+    }
+    for (int k = 0; k < count; ++k) {
+        __m256i p2[2], out[2];
+        TARNEL_WIDEN256(element(std::min(k + 2, count - 1)), p2);
+        for (int h = 0; h < 2; ++h) {
+            const __m256i t = TARNEL_BLUR_TAPS(__m256i, _mm256_add_epi16, _mm256_slli_epi16, m2[h], m1[h], c[h],
+                                               p1[h], p2[h], e[h]);
+            e[h] = _mm256_and_si256(t, remMask);
+            out[h] = _mm256_srli_epi16(t, kKernelShift);
+            m2[h] = m1[h];
+            m1[h] = c[h];
+            c[h] = p1[h];
+            p1[h] = p2[h];
+        }
+        _mm256_storeu_si256(element(k), _mm256_packus_epi16(out[0], out[1]));
+    }
+#undef TARNEL_WIDEN256
+}
+#endif
+
+#endif  // TARNEL_BLUR_SSE2
+
+// The routines one blur runs with.
+struct Kernels {
+    RowStepFn rowStep = rowStepPlain;
+    void (*strip)(Color* strip, int count) = nullptr;  // null: rows one at a time
+};
+
+bool processorHasAvx2() {
+#if defined(TARNEL_BLUR_AVX2) && (defined(__GNUC__) || defined(__clang__))
+    return __builtin_cpu_supports("avx2");
+#elif defined(TARNEL_BLUR_AVX2) && defined(_MSC_VER)
+    int info[4];
+    __cpuid(info, 1);
+    const bool osSavesYmm = (info[2] & (1 << 27)) && (_xgetbv(0) & 6) == 6;
+    __cpuidex(info, 7, 0);
+    return osSavesYmm && (info[1] & (1 << 5));
+#else
+    return false;
+#endif
+}
+
+Kernels kernelsFor(detail::BlurSimd simd) {
+    Kernels k;
+#ifdef TARNEL_BLUR_SSE2
+    k.rowStep = rowStepSse2;
+    k.strip = filterStripSse2;
+#ifdef TARNEL_BLUR_AVX2
+    static const bool avx2 = processorHasAvx2();
+    if (simd == detail::BlurSimd::Widest && avx2) {
+        k.rowStep = rowStepAvx2;
+        k.strip = filterStripAvx2;
     }
 #endif
-    for (; r < rows; ++r)
-        for (int x = 0; x < cols; ++x) to[x * toStride + r] = from[r * fromStride + x];
+#endif
+    if (simd == detail::BlurSimd::None) k = Kernels{};
+    return k;
 }
 
-// The row pass. Rows are independent lines but each is a serial chain through
-// its remainder, so strips of rows are turned on their side into a small
-// buffer, filtered there as parallel lines, and turned back.
-void rowPass(Color* buffer, int width, int height, std::ptrdiff_t stride) {
+// The row pass. Each row is a serial chain through its remainder, so rows
+// are filtered kStripRows at a time: turned on their side into a small
+// buffer (one element per pixel position), filtered there with one register
+// lane per channel of each row, and turned back.
+void rowPass(Color* buffer, int width, int height, std::ptrdiff_t stride, const Kernels& kernels) {
     if (width < kMinLineLength) return;
-    std::vector<Color> strip(static_cast<std::size_t>(width) * kStripRows);
-    ParallelLineFilter filter(kStripRows);
-    for (int y0 = 0; y0 < height; y0 += kStripRows) {
-        const int rows = std::min(kStripRows, height - y0);
-        Color* top = buffer + y0 * stride;
-        transposeBlock(top, stride, strip.data(), rows, rows, width);
-        if (rows == kStripRows) {
-            filter.run(strip.data(), width, rows);
-        } else {
-            ParallelLineFilter(rows).run(strip.data(), width, rows);
+#ifdef TARNEL_BLUR_SSE2
+    if (kernels.strip) {
+        std::vector<Color> strip(static_cast<std::size_t>(width) * kStripRows);
+        std::vector<Color> padding(static_cast<std::size_t>(width), 0);  // stands in for rows below the image
+        for (int y0 = 0; y0 < height; y0 += kStripRows) {
+            const int rowCount = std::min(kStripRows, height - y0);
+            Color* rows[kStripRows];
+            for (int r = 0; r < kStripRows; ++r) rows[r] = r < rowCount ? buffer + (y0 + r) * stride : padding.data();
+            loadStrip(rows, width, strip.data());
+            kernels.strip(strip.data(), width);
+            storeStrip(strip.data(), width, rows, rowCount);
         }
-        transposeBlock(strip.data(), rows, top, stride, width, rows);
+        return;
     }
+#endif
+    for (int y = 0; y < height; ++y) filterLine(reinterpret_cast<std::uint8_t*>(buffer + y * stride), width, 4);
 }
 
-void columnPass(Color* buffer, int width, int height, std::ptrdiff_t stride) {
+// The column pass: all columns at once, a whole row per step.
+void columnPass(Color* buffer, int width, int height, std::ptrdiff_t stride, const Kernels& kernels) {
     if (height < kMinLineLength) return;
-    ParallelLineFilter(width).run(buffer, height, stride);
+    ParallelLineFilter(width, kernels.rowStep).run(buffer, height, stride);
+}
+
+void filterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride, const Kernels& kernels) {
+    if (!buffer || width <= 0 || height <= 0) return;
+    if (stride == 0) stride = width;
+    rowPass(buffer, width, height, stride, kernels);
+    columnPass(buffer, width, height, stride, kernels);
+}
+
+bool topBytesAreZero(const Image& image) {
+    const Color* p = image.data();
+    Color any = 0;
+    for (std::size_t i = 0; i < image.pixelCount(); ++i) any |= p[i];
+    return (any & ~kColorMask) == 0;
 }
 
 }  // namespace
 
 void blurFilterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride) {
-    if (!buffer || width <= 0 || height <= 0) return;
-    if (stride == 0) stride = width;
-    rowPass(buffer, width, height, stride);
-    columnPass(buffer, width, height, stride);
+    filterBuffer(buffer, width, height, stride, kernelsFor(detail::BlurSimd::Widest));
 }
 
-void blurImage(Image& image, int repeatCount) {
+void blurImage(Image& image, int repeatCount) { detail::blurImage(image, repeatCount, detail::BlurSimd::Widest); }
+
+namespace detail {
+
+void blurImage(Image& image, int repeatCount, BlurSimd simd) {
     if (image.isNull() || repeatCount < 0) return;
+    const Kernels kernels = kernelsFor(simd);
     const int w = image.width();
     const int h = image.height();
-    if (image.depth() == 32) {
-        for (int pass = 0; pass <= repeatCount; ++pass) blurFilterBuffer(image.data(), w, h, w);
+    // A 32-bit image is filtered in place, alpha included. A 24-bit image is
+    // filtered with its top byte cleared (a channel of zeros stays zero) and
+    // only its colour bits change; when the top bytes are all zero already,
+    // as in every image the program makes, that is the image itself.
+    if (image.depth() == 32 || topBytesAreZero(image)) {
+        for (int pass = 0; pass <= repeatCount; ++pass) filterBuffer(image.data(), w, h, w, kernels);
         return;
     }
-    // 24-bit: filter a copy whose top byte is 0 (it stays 0 through the
-    // filter), then write back the colour bits only.
     const std::size_t n = image.pixelCount();
     std::vector<Color> work(n);
     const Color* src = image.data();
     for (std::size_t i = 0; i < n; ++i) work[i] = src[i] & kColorMask;
-    for (int pass = 0; pass <= repeatCount; ++pass) blurFilterBuffer(work.data(), w, h, w);
+    for (int pass = 0; pass <= repeatCount; ++pass) filterBuffer(work.data(), w, h, w, kernels);
     Color* dst = image.data();
     for (std::size_t i = 0; i < n; ++i) dst[i] = (dst[i] & ~kColorMask) | work[i];
 }
 
+}  // namespace detail
 }  // namespace tarnel

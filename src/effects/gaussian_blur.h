@@ -12,6 +12,8 @@
 // is left unchanged. "0 0 16 0 0" gives "1 4 6 4 1"; "0 0 1 0 0" gives
 // "0 0 0 0 1" (the remainder reaches 16 only at the last pixel).
 
+#include <cstddef>
+
 #include "core/image.h"
 
 namespace tarnel {
@@ -24,7 +26,9 @@ inline constexpr int kMenuBlurRepeatCount = 1;
 // its alpha is filtered like a colour channel. A 24-bit image is filtered in
 // a working copy with the top byte cleared and only red, green and blue are
 // written back, so it gives the same colours as the 32-bit path and keeps
-// whatever its top bytes held. A null image is left alone.
+// whatever its top bytes held (when they are all zero, as in every image the
+// program makes, the copy is skipped: filtering the image itself gives the
+// same bytes). A null image is left alone.
 void blurImage(Image& image, int repeatCount = kMenuBlurRepeatCount);
 
 // One rows-then-columns filtering of a buffer of 4-byte pixels, every byte
@@ -32,4 +36,12 @@ void blurImage(Image& image, int repeatCount = kMenuBlurRepeatCount);
 // means width). Exposed for callers holding raw pixel memory.
 void blurFilterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride = 0);
 
+namespace detail {
+
+// Which vector instructions the blur may use. Widest is what blurImage uses;
+// the others exist so tests can check that every path gives the same bytes.
+enum class BlurSimd { Widest, Sse2, None };
+void blurImage(Image& image, int repeatCount, BlurSimd simd);
+
+}  // namespace detail
 }  // namespace tarnel

@@ -17,6 +17,12 @@ enum class RotateDirection {
 // a null image.
 Image rotate90(const Image& image, RotateDirection direction);
 
+// The same into target, whose pixel buffer is reused when it already has the
+// rotated size and depth (it is reallocated otherwise). Saves allocating a
+// fresh image per turn. Passing the same image as both is allowed (it then
+// allocates).
+void rotate90Into(const Image& source, Image& target, RotateDirection direction);
+
 // Rotates the area (inclusive, clipped to the image) by 180 degrees in place:
 // (x, y) and (left+right-x, top+bottom-y) exchange places. With an odd number
 // of rows the middle row is reversed too, and with an odd number of columns

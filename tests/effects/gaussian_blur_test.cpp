@@ -64,18 +64,23 @@ TEST(GaussianBlur, OnePassOverFiveValues) {
     EXPECT_EQ(redsOf(small), (std::vector<int>{0, 0, 0, 0, 1}));
 }
 
-TEST(GaussianBlur, FastPathMatchesTheReference) {
-    const int sizes[][2] = {{1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 3}, {4, 4}, {7, 9}, {15, 33}, {33, 15}, {37, 21}};
+// Every vector path (the widest the processor has, SSE2, none) against the
+// reference, on sizes that leave partial vectors and partial row strips.
+TEST(GaussianBlur, EveryPathMatchesTheReference) {
+    const int sizes[][2] = {{1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 3}, {4, 4}, {7, 9}, {15, 33}, {33, 15}, {37, 21}, {70, 12}};
+    const detail::BlurSimd paths[] = {detail::BlurSimd::Widest, detail::BlurSimd::Sse2, detail::BlurSimd::None};
     std::uint32_t seed = 3;
     for (const auto& size : sizes)
         for (int repeat : {0, 1, 2}) {
             SCOPED_TRACE(std::to_string(size[0]) + "x" + std::to_string(size[1]) + " repeat " + std::to_string(repeat));
             const Image source = test::randomImage(size[0], size[1], 32, seed++);
-            Image fast = source;
             Image slow = source;
-            blurImage(fast, repeat);
             referenceBlur(slow, repeat);
-            ASSERT_TRUE(fast == slow);
+            for (detail::BlurSimd path : paths) {
+                Image fast = source;
+                detail::blurImage(fast, repeat, path);
+                ASSERT_TRUE(fast == slow) << "path " << static_cast<int>(path);
+            }
         }
 }
 
