@@ -1,0 +1,124 @@
+#include "palette/palette_colors.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace tarnel {
+namespace {
+
+constexpr Color kBackgroundBase = 0xC0C0C0;
+
+// An open-addressing set of 24-bit colours, large enough that 513 colours
+// keep it sparse. Slots hold kEmpty (not a 24-bit colour) until used.
+class ColorSet {
+public:
+    // Adds c; true when it was not there yet.
+    bool insert(Color c) {
+        std::uint32_t slot = (c * 0x9E3779B1u) >> (32 - kBits);
+        while (m_slots[slot] != kEmpty) {
+            if (m_slots[slot] == c) return false;
+            slot = (slot + 1) & (kSize - 1);
+        }
+        m_slots[slot] = c;
+        return true;
+    }
+
+private:
+    static constexpr int kBits = 11;
+    static constexpr std::uint32_t kSize = 1u << kBits;
+    static constexpr Color kEmpty = 0xFFFFFFFFu;
+    std::vector<Color> m_slots = std::vector<Color>(kSize, kEmpty);
+};
+
+}  // namespace
+
+std::vector<Color> collectColors(const Image& image, const Rect& area) {
+    std::vector<Color> colors;
+    const Rect r = intersected(area, image.rect());
+    if (image.isNull() || r.isEmpty()) return colors;
+    ColorSet set;
+    Color previous = 0xFFFFFFFFu;  // no 24-bit colour: the first pixel is always looked up
+    for (int y = r.top; y <= r.bottom; ++y) {
+        const Color* row = image.row(y);
+        for (int x = r.left; x <= r.right; ++x) {
+            if (colors.size() > static_cast<std::size_t>(kPaletteMaxColors)) return colors;
+            const Color c = row[x] & kColorMask;
+            if (c == previous) continue;
+            previous = c;
+            if (set.insert(c)) colors.push_back(c);
+        }
+    }
+    return colors;
+}
+
+std::string paletteTitle(std::size_t colorCount) {
+    if (colorCount > static_cast<std::size_t>(kPaletteMaxColors)) return "Palette > " + std::to_string(kPaletteMaxColors);
+    return " Palette = " + std::to_string(colorCount);
+}
+
+SwatchGrid swatchGrid(std::size_t colorCount) {
+    const std::size_t n = std::min(colorCount, static_cast<std::size_t>(kPaletteMaxColors));
+    if (n == 0) return {};
+    SwatchGrid grid;
+    grid.columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n) / 2.0)));
+    grid.cell = kSwatchImageWidth / grid.columns;
+    return grid;
+}
+
+Image swatchBackground() {
+    Image image(kSwatchImageWidth, kSwatchImageHeight, 24);
+    for (int y = 0; y < kSwatchImageHeight; ++y) {
+        Color* row = image.row(y);
+        for (int x = 0; x < kSwatchImageWidth; ++x) {
+            const Color v = static_cast<Color>(x ^ y);
+            row[x] = (v | (v << 8) | (v << 16) | kBackgroundBase) & kColorMask;
+        }
+    }
+    return image;
+}
+
+Image drawSwatches(const std::vector<Color>& colors) {
+    Image image = swatchBackground();
+    const std::size_t n = std::min(colors.size(), static_cast<std::size_t>(kPaletteMaxColors));
+    const SwatchGrid grid = swatchGrid(n);
+    const int rowWidth = grid.columns * grid.cell;
+    int x = 0;
+    int y = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Rect cell = intersected(Rect{x, y, x + grid.cell - 1, y + grid.cell - 1}, image.rect());
+        for (int cy = cell.top; cy <= cell.bottom; ++cy)
+            std::fill(image.row(cy) + cell.left, image.row(cy) + cell.right + 1, colors[i] & kColorMask);
+        x += grid.cell;
+        if (x > rowWidth - 1) {
+            x = 0;
+            y += grid.cell;
+        }
+    }
+    return image;
+}
+
+std::size_t replaceColor(Image& image, Color from, Color to) {
+    from &= kColorMask;
+    to &= kColorMask;
+    std::size_t changed = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        Color* row = image.row(y);
+        for (int x = 0; x < image.width(); ++x) {
+            if ((row[x] & kColorMask) != from) continue;
+            row[x] = (row[x] & ~kColorMask) | to;
+            ++changed;
+        }
+    }
+    return changed;
+}
+
+bool replacePaletteEntry(std::vector<Color>& palette, Color from, Color to) {
+    const auto it = std::find_if(palette.begin(), palette.end(),
+                                 [&](Color c) { return (c & kColorMask) == (from & kColorMask); });
+    if (it == palette.end()) return false;
+    *it = (*it & ~kColorMask) | (to & kColorMask);
+    return true;
+}
+
+}  // namespace tarnel
