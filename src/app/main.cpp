@@ -1,9 +1,14 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "app/app_context_qt.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.show();
-    return app.exec();
+    int code = 0;
+    {
+        tarnel::AppContext context;
+        if (context.start()) code = app.exec();
+        context.shutdown();
+    }
+    return code;
 }

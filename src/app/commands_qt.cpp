@@ -1,0 +1,137 @@
+#include "app/commands_qt.h"
+
+#include "app/app_context_qt.h"
+#include "app/command_ids.h"
+#include "app/dispatch.h"
+#include "app/editor.h"
+#include "app/main_window.h"
+#include "app/view.h"
+
+namespace tarnel {
+
+namespace {
+
+// --- commands of tools still to come: named, doing nothing yet -------------
+void loadImageCommand(AppContext&) {}
+void saveImageCommand(AppContext&) {}
+void newImageCommand(AppContext&) {}
+void copyCommand(AppContext&) {}
+void cropCommand(AppContext&) {}
+void pasteFloatingCommand(AppContext&) {}
+void pasteNewImageCommand(AppContext&) {}
+void addTextCommand(AppContext&) {}
+void resizeCanvasCommand(AppContext&) {}
+void resizeImageCommand(AppContext&) {}
+void gaussianBlurCommand(AppContext&) {}
+void effectCommand(AppContext&, int /*id*/) {}
+void quantizeCommand(AppContext&) {}
+void brightContrastCommand(AppContext&) {}
+void twoColorsCommand(AppContext&) {}
+void grayScaleCommand(AppContext&) {}
+void negativeCommand(AppContext&) {}
+void flipCommand(AppContext&) {}
+void mirrorCommand(AppContext&) {}
+void rotate180Command(AppContext&) {}
+void rotateRightCommand(AppContext&) {}
+void rotateLeftCommand(AppContext&) {}
+void countColorsCommand(AppContext&) {}
+void helpCommand(AppContext&) {}
+// The histogram and palette windows: open or close after their flag flipped.
+void refreshHistogram(AppContext&) {}
+void refreshPaletteWindow(AppContext&) {}
+
+// --- commands of the shell, the history and the canvas ------------------------
+void toggleHistogram(AppContext& context) {
+    context.histogramWanted = !context.histogramWanted;
+    context.window().setToggleState(kCmdHistogram, context.histogramWanted);
+    refreshHistogram(context);
+}
+
+void togglePaletteWindow(AppContext& context) {
+    context.paletteWindowWanted = !context.paletteWindowWanted;
+    context.window().setToggleState(kCmdPalette, context.paletteWindowWanted);
+    refreshPaletteWindow(context);
+}
+
+void fitWindowCommand(AppContext& context) {
+    if (context.hasWindow() && context.window().windowState() != Qt::WindowNoState)
+        context.window().showNormal();
+    context.editor().setWindowState(kWindowNormal);
+    context.editor().fitWindowToImage(kSlotWorking);
+}
+
+void mainWindowEvent(AppContext& context, WindowEvent event) {
+    Editor& editor = context.editor();
+    switch (event) {
+    case WindowEvent::Close: context.requestQuit(); break;
+    case WindowEvent::Size: editor.layout(); break;
+    case WindowEvent::Minimise: editor.setWindowState(kWindowMinimised); break;
+    case WindowEvent::Maximise: editor.setWindowState(kWindowMaximised); break;
+    case WindowEvent::Restore: editor.setWindowState(kWindowNormal); break;
+    case WindowEvent::Show:
+    case WindowEvent::Hide: break;
+    }
+}
+
+}  // namespace
+
+void installCommands(AppContext& context) {
+    Dispatch& d = context.dispatch();
+    AppContext& c = context;
+    auto pending = [&](int id, void (*handler)(AppContext&)) {
+        d.set(id, [&c, handler](int) { handler(c); }, kPendingHandlerName);
+    };
+
+    // The shell, history, view and canvas.
+    d.set(kCmdRevert, [&c](int) { c.editor().revert(); }, "revert");
+    d.set(kCmdUndo, [&c](int) { c.editor().undo(); }, "undo");
+    d.set(kCmdRedo, [&c](int) { c.editor().redo(); }, "redo");
+    d.set(kCmdQuit, [&c](int) { c.requestQuit(); }, "quit");
+    d.set(kCmdFitWindow, [&c](int) { fitWindowCommand(c); }, "fit window");
+    d.set(kCmdToggleCursorMode, [&c](int) { c.editor().toggleCursorMode(); }, "toggle cursor mode");
+    d.set(kCmdSelector, [&c](int) { c.editor().setCursorMode(CursorMode::Selector); }, "selector");
+    d.set(kCmdMover, [&c](int) { c.editor().setCursorMode(CursorMode::Mover); }, "mover");
+    d.setRange(kCmdNudgeLeft, kCmdGrowHeight,
+               [&c](int id) { c.editor().nudge(static_cast<Nudge>(id - kCmdNudgeLeft)); }, "nudge");
+    d.set(kCmdHistogram, [&c](int) { toggleHistogram(c); }, "histogram");
+    d.set(kCmdShowHistogram, [&c](int) { toggleHistogram(c); }, "histogram");
+    d.set(kCmdPalette, [&c](int) { togglePaletteWindow(c); }, "palette");
+    d.set(kCmdShowPalette, [&c](int) { togglePaletteWindow(c); }, "palette");
+
+    // Files and clipboard.
+    pending(kCmdLoadImage, loadImageCommand);
+    pending(kCmdSaveImage, saveImageCommand);
+    pending(kCmdNewImage, newImageCommand);
+    pending(kCmdCopy, copyCommand);
+    pending(kCmdPasteNewImage, pasteNewImageCommand);
+    // Editing tools.
+    pending(kCmdCrop, cropCommand);
+    pending(kCmdPasteFloating, pasteFloatingCommand);
+    pending(kCmdAddText, addTextCommand);
+    pending(kCmdResizeCanvas, resizeCanvasCommand);
+    pending(kCmdResizeImage, resizeImageCommand);
+    pending(kCmdHelp, helpCommand);
+    // Effects.
+    pending(kCmdGaussianBlur, gaussianBlurCommand);
+    d.setRange(kCmdFirstEffect, kCmdLastEffect, [&c](int id) { effectCommand(c, id); }, kPendingHandlerName);
+    // Colours.
+    pending(kCmdQuantize, quantizeCommand);
+    pending(kCmdBrightContrast, brightContrastCommand);
+    pending(kCmdTwoColors, twoColorsCommand);
+    pending(kCmdGrayScale, grayScaleCommand);
+    pending(kCmdNegative, negativeCommand);
+    pending(kCmdCountColors, countColorsCommand);
+    // Orientation.
+    pending(kCmdFlip, flipCommand);
+    pending(kCmdMirror, mirrorCommand);
+    pending(kCmdRotate180, rotate180Command);
+    pending(kCmdRotateRight, rotateRightCommand);
+    pending(kCmdRotateLeft, rotateLeftCommand);
+
+    // 16 and 43..46 are read only by the floating-section placement while it
+    // runs; 36 and 37 carry nothing.
+
+    d.setWindowHandler(kWindowMain, [&c](WindowEvent event) { mainWindowEvent(c, event); });
+}
+
+}  // namespace tarnel

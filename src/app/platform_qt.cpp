@@ -1,0 +1,294 @@
+#include "app/platform_qt.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QCursor>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QFontMetrics>
+#include <QImage>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <cmath>
+#include <cstring>
+
+#include "app/canvas_widget.h"
+#include "app/command_ids.h"
+#include "app/main_window.h"
+#include "app/paths.h"
+
+namespace tarnel {
+
+namespace {
+
+// Screen resolution assumed for point sizes of text drawn on images.
+constexpr double kTextDpi = 96.0;
+constexpr double kPointsPerInch = 72.0;
+
+const QEvent::Type kCoreEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// A core event travelling through Qt's queue.
+class CoreEvent final : public QEvent {
+public:
+    explicit CoreEvent(const CustomEvent& event) : QEvent(kCoreEventType), m_event(event) {}
+    const CustomEvent& event() const { return m_event; }
+
+private:
+    CustomEvent m_event;
+};
+
+// Hands posted core events back to the platform's handler.
+class EventReceiver final : public QObject {
+public:
+    explicit EventReceiver(std::function<void(const CustomEvent&)>* handler) : m_handler(handler) {}
+
+protected:
+    void customEvent(QEvent* event) override {
+        if (event->type() != kCoreEventType) return;
+        if (*m_handler) (*m_handler)(static_cast<CoreEvent*>(event)->event());
+    }
+
+private:
+    std::function<void(const CustomEvent&)>* m_handler;
+};
+
+QRgb opaqueFromCore(Color c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
+
+}  // namespace
+
+QImage toQImage(const Image& image) {
+    if (image.isNull()) return QImage();
+    QImage out(image.width(), image.height(), QImage::Format_RGBA8888);
+    const bool opaque = image.depth() != 32;
+    for (int y = 0; y < image.height(); ++y) {
+        const Color* src = image.row(y);
+        auto* dst = reinterpret_cast<Color*>(out.scanLine(y));
+        if (opaque) {
+            for (int x = 0; x < image.width(); ++x) dst[x] = src[x] | 0xFF000000u;
+        } else {
+            std::memcpy(dst, src, static_cast<std::size_t>(image.width()) * sizeof(Color));
+        }
+    }
+    return out;
+}
+
+Image fromQImage(const QImage& image, int depth) {
+    if (image.isNull()) return Image();
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    Image out(rgba.width(), rgba.height(), depth);
+    for (int y = 0; y < rgba.height(); ++y) {
+        const auto* src = reinterpret_cast<const Color*>(rgba.constScanLine(y));
+        Color* dst = out.row(y);
+        if (depth == 32) {
+            std::memcpy(dst, src, static_cast<std::size_t>(rgba.width()) * sizeof(Color));
+        } else {
+            for (int x = 0; x < rgba.width(); ++x) dst[x] = src[x] & kColorMask;
+        }
+    }
+    return out;
+}
+
+QFont toQFont(const FontSpec& spec) {
+    QFont font(QString::fromStdString(spec.family));
+    font.setPixelSize(static_cast<int>(std::lround(spec.pointSize * kTextDpi / kPointsPerInch)));
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    if (spec.highQuality) font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferQuality | QFont::PreferAntialias));
+    return font;
+}
+
+QtPlatform::QtPlatform() : m_receiver(new EventReceiver(&m_eventHandler)) { m_clock.start(); }
+
+QtPlatform::~QtPlatform() { delete m_receiver; }
+
+void QtPlatform::attach(MainWindow* window, CanvasWidget* canvas) {
+    m_window = window;
+    m_canvas = canvas;
+}
+
+void QtPlatform::setEventHandler(std::function<void(const CustomEvent&)> handler) {
+    m_eventHandler = std::move(handler);
+}
+
+QWidget* QtPlatform::dialogParent() const { return m_window; }
+
+MessageAnswer QtPlatform::messageBox(const std::string& title, const std::string& text, MessageButtons buttons) {
+    m_asked.push_back(Question{title, text, buttons});
+    if (m_messageAnswerer) return m_messageAnswerer(m_asked.back());
+    const QString qtitle = QString::fromStdString(title);
+    const QString qtext = QString::fromStdString(text);
+    if (buttons == MessageButtons::YesNo) {
+        const auto answer = QMessageBox::question(dialogParent(), qtitle, qtext,
+                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+    QMessageBox::information(dialogParent(), qtitle, qtext);
+    return MessageAnswer::Ok;
+}
+
+void QtPlatform::setCanvasCursor(CursorShape shape) {
+    if (!m_canvas) return;
+    switch (shape) {
+    case CursorShape::Arrow: m_canvas->setCursor(Qt::ArrowCursor); break;
+    case CursorShape::Cross: m_canvas->setCursor(Qt::CrossCursor); break;
+    case CursorShape::SizeAll: m_canvas->setCursor(Qt::SizeAllCursor); break;
+    case CursorShape::Wait: m_canvas->setCursor(Qt::WaitCursor); break;
+    }
+}
+
+Point QtPlatform::pointerPosition() {
+    if (!m_canvas) return Point{};
+    const QPoint p = m_canvas->mapFromGlobal(QCursor::pos());
+    return Point{p.x(), p.y()};
+}
+
+void QtPlatform::setPointerPosition(Point canvasPos) {
+    if (!m_canvas) return;
+    QCursor::setPos(m_canvas->mapToGlobal(QPoint(canvasPos.x, canvasPos.y)));
+}
+
+Point QtPlatform::canvasScreenOrigin() {
+    if (!m_canvas) return Point{};
+    const QPoint p = m_canvas->mapToGlobal(QPoint(0, 0));
+    return Point{p.x(), p.y()};
+}
+
+Size QtPlatform::desktopSize() {
+    if (m_desktopOverride) return *m_desktopOverride;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return Size{};
+    // The work area: a window fitted to it is not hidden under a task bar.
+    const QRect r = screen->availableGeometry();
+    return Size{r.width(), r.height()};
+}
+
+std::string QtPlatform::homeFolder() {
+    if (m_homeOverride) return *m_homeOverride;
+    const QString home = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+    return withTrailingSeparator(QDir::toNativeSeparators(home).toStdString());
+}
+
+std::int64_t QtPlatform::clockMs() { return m_clock.elapsed(); }
+
+void QtPlatform::sleepMs(int ms) {
+    if (m_sleepEnabled && ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void QtPlatform::postEvent(const CustomEvent& event) {
+    QCoreApplication::postEvent(m_receiver, new CoreEvent(event));
+}
+
+void QtPlatform::setHistoryButtons(bool undoEnabled, bool redoEnabled) {
+    if (!m_window) return;
+    m_window->setToolbarEnabled(kCmdUndo, undoEnabled);
+    m_window->setToolbarEnabled(kCmdRedo, redoEnabled);
+}
+
+void QtPlatform::focusCanvas() {
+    if (m_canvas) m_canvas->setFocus(Qt::OtherFocusReason);
+}
+
+void QtPlatform::updateCanvas(const Rect& r) {
+    if (m_canvas) m_canvas->canvasChanged(r);
+}
+
+void QtPlatform::setStatusText(int field, const std::string& text) {
+    if (m_window) m_window->setStatusText(field, QString::fromStdString(text));
+}
+
+WindowMetrics QtPlatform::windowMetrics() {
+    return m_window ? m_window->metrics() : WindowMetrics{};
+}
+
+Size QtPlatform::innerSize() {
+    if (!m_window) return Size{};
+    return Size{m_window->width(), m_window->height()};
+}
+
+void QtPlatform::setInnerSize(Size inner) {
+    if (m_window) m_window->resize(inner.width, inner.height);
+}
+
+void QtPlatform::moveWindow(Point outerTopLeftScreen) {
+    if (m_window) m_window->move(outerTopLeftScreen.x, outerTopLeftScreen.y);
+}
+
+Size QtPlatform::placeCanvas(int x, int y, int width, int height) {
+    if (!m_window) return Size{};
+    return m_window->placeCanvas(x, y, width, height);
+}
+
+void QtPlatform::drawText(Image& image, const std::string& text, const FontSpec& font, Color color, int x,
+                          int y) {
+    if (image.isNull() || text.empty()) return;
+    const QFont qfont = toQFont(font);
+    const QFontMetrics metrics(qfont);
+    const QString qtext = QString::fromStdString(text);
+    const auto paint = [&](QImage& target) {
+        QPainter painter(&target);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        painter.setFont(qfont);
+        painter.setPen(QColor::fromRgb(opaqueFromCore(color)));
+        painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
+    };
+    if (image.depth() == 32) {
+        // Painted in place: the buffer is already R, G, B, A in memory.
+        QImage target(reinterpret_cast<uchar*>(image.data()), image.width(), image.height(),
+                      image.width() * static_cast<int>(sizeof(Color)), QImage::Format_RGBA8888);
+        paint(target);
+        return;
+    }
+    // A 24-bit image is painted as an opaque copy, so that the edges of the
+    // glyphs blend with the colours underneath; the top bytes are kept.
+    QImage target = toQImage(image);
+    paint(target);
+    for (int row = 0; row < image.height(); ++row) {
+        const auto* src = reinterpret_cast<const Color*>(target.constScanLine(row));
+        Color* dst = image.row(row);
+        for (int col = 0; col < image.width(); ++col) dst[col] = (dst[col] & ~kColorMask) | (src[col] & kColorMask);
+    }
+}
+
+Size QtPlatform::textSize(const std::string& text, const FontSpec& font) {
+    const QFontMetrics metrics(toQFont(font));
+    return Size{metrics.horizontalAdvance(QString::fromStdString(text)), metrics.height()};
+}
+
+std::optional<QString> QtPlatform::openFileName(const QString& title, const QString& folder, const QString& filter) {
+    if (m_fileAnswerer) return m_fileAnswerer(title);
+    const QString name = QFileDialog::getOpenFileName(dialogParent(), title, folder, filter);
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+}
+
+std::optional<QString> QtPlatform::saveFileName(const QString& title, const QString& path, const QString& filter,
+                                                QString* selectedFilter) {
+    if (m_fileAnswerer) return m_fileAnswerer(title);
+    const QString name = QFileDialog::getSaveFileName(dialogParent(), title, path, filter, selectedFilter);
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+}
+
+std::optional<Color> QtPlatform::chooseColor(Color initial) {
+    if (m_colorAnswerer) return m_colorAnswerer(initial);
+    const QColor chosen = QColorDialog::getColor(QColor(redOf(initial), greenOf(initial), blueOf(initial)),
+                                                 dialogParent());
+    if (!chosen.isValid()) return std::nullopt;
+    return rgb(chosen.red(), chosen.green(), chosen.blue());
+}
+
+std::optional<QFont> QtPlatform::chooseFont(const QFont& initial) {
+    if (m_fontAnswerer) return m_fontAnswerer(initial);
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, dialogParent());
+    if (!ok) return std::nullopt;
+    return font;
+}
+
+}  // namespace tarnel
