@@ -12,6 +12,7 @@
 #include "effects/gaussian_blur.h"
 #include "effects/pixel_chain.h"
 #include "quantize/color_count.h"
+#include "quantize/neuquant.h"
 #include "quantize/palette_methods.h"
 #include "tools/canvas_size.h"
 #include "tools/resize.h"
@@ -58,7 +59,6 @@ TEST(BatchSteps, QuantizeMatchesRunMethod) {
         {"quantize=adaptive,12", QuantizeMethod::Adaptive, {12, false}},
         {"quantize=cga,dither", QuantizeMethod::Cga16, {32, true}},
         {"quantize=human", QuantizeMethod::Human256, {32, false}},
-        {"quantize=neuquant,dither", QuantizeMethod::Neuquant256, {32, true}},
         {"quantize=ocean", QuantizeMethod::Ocean128, {32, false}},
     };
     for (const Case& c : cases) {
@@ -66,6 +66,15 @@ TEST(BatchSteps, QuantizeMatchesRunMethod) {
             Image expected = source;
             runMethod(expected, area, c.method, c.options);
             EXPECT_EQ(applied(source, c.text, area), expected) << c.text;
+        }
+    }
+    for (const bool dither : {false, true}) {
+        for (const Rect& area : {source.rect(), kInner}) {
+            Image expected = source;
+            neuquantQuantize(expected, area, dither);
+            const Image result = applied(source, dither ? "quantize=neuquant,dither" : "quantize=neuquant", area);
+            EXPECT_EQ(result, expected);
+            EXPECT_NE(result, source);
         }
     }
 }
