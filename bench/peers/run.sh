@@ -6,8 +6,10 @@
 #
 # TARNEL_BATCH defaults to build/src/tarnel-batch; OUTPUT.md to
 # peer-results.md in the work folder ($PEER_WORK, default a folder under
-# $TMPDIR). PEER_RUNS (default 5) and PEER_RUNS_LARGE (default 3) set the
-# hyperfine runs per command; PEER_SIZES=hd limits the run to 1920 x 1080.
+# $TMPDIR). PEER_RUNS (default 5) and PEER_RUNS_LARGE (default 2) set the
+# hyperfine runs per command; PEER_SIZES=hd limits the run to 1920 x 1080;
+# PEER_DEFAULT_SIZES (default hd) names the sizes also timed with the tools'
+# default thread counts.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
