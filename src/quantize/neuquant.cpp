@@ -186,7 +186,11 @@ NeuQuantSampling neuquantSampling(int width, int height, int sampleFactor) {
             // Small areas are presented in full.
             s.samplePixels = n;
             s.delta = n / kCycles;
-            stride = n > kTinyImagePixels ? kSmallStride : 1;
+            if (n <= kTinyImagePixels) {
+                s.strideX = 1;  // one pixel at a time
+                return s;
+            }
+            stride = kSmallStride;
         }
     } else if (n % kPrimes[1] != 0) {
         stride = kPrimes[1];
