@@ -74,8 +74,10 @@ std::uint64_t rowBytes(std::int64_t width, int bits) {
 
 // Reads the header at `at`. `heightDivisor` is 2 for icon bitmaps, whose
 // height counts the mask rows too.
-Failure parseDib(std::span<const std::uint8_t> data, std::size_t at, int heightDivisor, const DecodeLimits& limits,
-                 DibInfo& info) {
+// The palette ends at paletteLimit at the latest (a BMP file's pixel offset),
+// whatever count the header declares.
+Failure parseDib(std::span<const std::uint8_t> data, std::size_t at, int heightDivisor, std::size_t paletteLimit,
+                 const DecodeLimits& limits, DibInfo& info) {
     if (!has(data, at, 4)) return {DecodeError::Truncated, "the bitmap header is cut short"};
     info.headerSize = u32(data, at);
     const std::uint32_t hs = info.headerSize;
@@ -144,6 +146,8 @@ Failure parseDib(std::span<const std::uint8_t> data, std::size_t at, int heightD
             const std::uint32_t used = u32(data, at + 32);
             if (used != 0 && used < count) count = used;
         }
+        if (paletteLimit > next)
+            count = std::min<std::uint32_t>(count, static_cast<std::uint32_t>((paletteLimit - next) / info.paletteEntrySize));
         info.paletteCount = static_cast<int>(count);
     }
     info.paletteEnd = next + static_cast<std::size_t>(info.paletteCount) * info.paletteEntrySize;
@@ -292,9 +296,9 @@ bool isBmp(std::span<const std::uint8_t> data) {
 DecodeResult decodeBmp(std::span<const std::uint8_t> data, const DecodeLimits& limits) {
     if (!isBmp(data)) return decodeFailure(DecodeError::UnknownFormat, "not a BMP file");
     DibInfo info;
-    if (Failure f = parseDib(data, kFileHeaderSize, 1, limits, info); f.error != DecodeError::None)
-        return decodeFailure(f.error, std::move(f.message));
     const std::uint32_t offBits = u32(data, 10);
+    if (Failure f = parseDib(data, kFileHeaderSize, 1, offBits, limits, info); f.error != DecodeError::None)
+        return decodeFailure(f.error, std::move(f.message));
     if (offBits < kFileHeaderSize + info.headerSize)
         return decodeFailure(DecodeError::Corrupt, "the pixel data offset points into the header");
     DecodeResult result;
@@ -305,7 +309,7 @@ DecodeResult decodeBmp(std::span<const std::uint8_t> data, const DecodeLimits& l
 
 DecodeResult decodeIconDib(std::span<const std::uint8_t> dib, const DecodeLimits& limits) {
     DibInfo info;
-    if (Failure f = parseDib(dib, 0, 2, limits, info); f.error != DecodeError::None)
+    if (Failure f = parseDib(dib, 0, 2, dib.size(), limits, info); f.error != DecodeError::None)
         return decodeFailure(f.error, std::move(f.message));
     if (info.compression == kRle8 || info.compression == kRle4)
         return decodeFailure(DecodeError::Corrupt, "compressed icon bitmaps are not supported");

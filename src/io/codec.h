@@ -28,11 +28,15 @@ const char* formatName(ImageFormat format);
 constexpr int kMaxImageSide = 16384;
 constexpr std::uint64_t kMaxImagePixels = std::uint64_t{1} << 28;
 constexpr std::uint64_t kMaxDecodeWorkBytes = std::uint64_t{1} << 30;
+// JPEG 2000 files declare a tile grid; each tile costs bookkeeping before any
+// pixel is decoded, so absurd grids of tiny tiles are refused.
+constexpr std::uint32_t kMaxJpeg2000Tiles = 16384;
 
 struct DecodeLimits {
     int maxSide = kMaxImageSide;
     std::uint64_t maxPixels = kMaxImagePixels;
     std::uint64_t maxWorkBytes = kMaxDecodeWorkBytes;
+    std::uint32_t maxTiles = kMaxJpeg2000Tiles;
 };
 
 enum class DecodeError {

@@ -133,6 +133,59 @@ struct ComponentReader {
     int value(const OPJ_INT32* r, int x) const { return to8(raw(r, x)); }
 };
 
+std::uint32_t be32(std::span<const std::uint8_t> d, std::size_t at) {
+    return (std::uint32_t{d[at]} << 24) | (std::uint32_t{d[at + 1]} << 16) | (std::uint32_t{d[at + 2]} << 8) | d[at + 3];
+}
+
+// Where the codestream starts: 0 for a raw codestream, the contents of the
+// first 'jp2c' box of a JP2 file; npos when there is none.
+std::size_t codestreamOffset(std::span<const std::uint8_t> data, bool boxed) {
+    if (!boxed) return 0;
+    std::size_t at = 0;
+    while (at + 8 <= data.size()) {
+        std::uint64_t length = be32(data, at);
+        std::size_t header = 8;
+        if (length == 1) {
+            if (at + 16 > data.size()) break;
+            length = (std::uint64_t{be32(data, at + 8)} << 32) | be32(data, at + 12);
+            header = 16;
+        } else if (length == 0) {
+            length = data.size() - at;
+        }
+        if (std::memcmp(data.data() + at + 4, "jp2c", 4) == 0) return at + header;
+        if (length < header || length > data.size() - at) break;
+        at += static_cast<std::size_t>(length);
+    }
+    return std::string::npos;
+}
+
+// Checks the codestream's image and tile header (SIZ) against the budget
+// before the library allocates anything for it.
+DecodeResult checkSizeHeader(std::span<const std::uint8_t> data, bool boxed, const DecodeLimits& limits) {
+    const std::size_t start = codestreamOffset(data, boxed);
+    constexpr std::size_t kSizFixedBytes = 2 + 2 + 2 + 2 + 8 * 4 + 2;  // SOC, SIZ, Lsiz, Rsiz, 8 sizes, Csiz
+    if (start == std::string::npos) return decodeFailure(DecodeError::Corrupt, "no codestream in the JP2 file");
+    if (start > data.size() || data.size() - start < kSizFixedBytes)
+        return decodeFailure(DecodeError::Truncated, "the codestream header is cut short");
+    const auto siz = data.subspan(start);
+    if (!isJ2kCodestream(siz)) return decodeFailure(DecodeError::Corrupt, "the codestream does not start with SIZ");
+    const std::uint32_t xsiz = be32(siz, 8), ysiz = be32(siz, 12), xosiz = be32(siz, 16), yosiz = be32(siz, 20);
+    const std::uint32_t xtsiz = be32(siz, 24), ytsiz = be32(siz, 28), xtosiz = be32(siz, 32), ytosiz = be32(siz, 36);
+    const unsigned components = (unsigned{siz[40]} << 8) | siz[41];
+    if (xosiz >= xsiz || yosiz >= ysiz || xtsiz == 0 || ytsiz == 0 || xtosiz > xosiz || ytosiz > yosiz)
+        return decodeFailure(DecodeError::Corrupt, "invalid image or tile size");
+    if (std::string why = checkImageSize(std::int64_t{xsiz} - xosiz, std::int64_t{ysiz} - yosiz, limits); !why.empty())
+        return decodeFailure(DecodeError::TooLarge, why);
+    const std::uint64_t tilesX = (std::uint64_t{xsiz} - xtosiz + xtsiz - 1) / xtsiz;
+    const std::uint64_t tilesY = (std::uint64_t{ysiz} - ytosiz + ytsiz - 1) / ytsiz;
+    if (tilesX * tilesY > limits.maxTiles)
+        return decodeFailure(DecodeError::TooLarge, std::to_string(tilesX * tilesY) + " tiles exceed the limit of " +
+                                                        std::to_string(limits.maxTiles));
+    if (components < 1 || components > static_cast<unsigned>(kMaxJpeg2000Components))
+        return decodeFailure(DecodeError::Corrupt, "unsupported number of components " + std::to_string(components));
+    return {};
+}
+
 bool usableComponent(const opj_image_comp_t& c) {
     return c.data && c.w > 0 && c.h > 0 && c.dx > 0 && c.dy > 0 && c.prec >= 1 && c.prec <= 30;
 }
@@ -151,6 +204,8 @@ bool isJ2kCodestream(std::span<const std::uint8_t> data) {
 DecodeResult decodeJpeg2000(std::span<const std::uint8_t> data, const DecodeLimits& limits) {
     const bool boxed = isJp2File(data);
     if (!boxed && !isJ2kCodestream(data)) return decodeFailure(DecodeError::UnknownFormat, "not a JPEG 2000 file");
+
+    if (DecodeResult bad = checkSizeHeader(data, boxed, limits); !bad.ok()) return bad;
 
     MemoryStream input{data.data(), data.size(), 0, nullptr};
     Session s;
