@@ -3,8 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "adjust/rounding.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TARNEL_BRIGHTNESS_SSE2 1
+#endif
 
 namespace tarnel {
 namespace {
@@ -92,12 +98,140 @@ inline Color brightenPixel(Color c, int b, const int* amounts, Enables on) {
     return (c & 0xFF000000u) | rgb(limitChannel<Limit>(r), limitChannel<Limit>(g), limitChannel<Limit>(bl));
 }
 
+#if TARNEL_BRIGHTNESS_SSE2
+// Four pixels at a time, with the results of brightenPixel:
+// - channels, amounts and limits are 32-bit lanes; channel values fit 16
+//   bits, so the 16-bit max/min of SSE2 serve as 32-bit ones;
+// - the total S (M' + a) / M' is below 2^19 in magnitude, so it is exact in
+//   single precision, and its correctly rounded quotient (|T| <= 1149)
+//   cannot reach the next integer, so truncating it is the integer division;
+// - round(T * share) with share = fl(c / S) is round(T c / S) unless T c / S
+//   lies exactly halfway, where the share's own rounding decides. T c is
+//   exact in single precision, and x = fl(T c * fl(1 / S)) is within
+//   1149 * 2^-23 < 1.4e-4 of T c / S, while a quotient by S <= 765 that is
+//   not halfway lies at least 1 / 1530 > 6.5e-4 from the half: rounding x
+//   gives the answer whenever x is not within kTieBand of a half, and the
+//   rare pixels where it is are redone one by one.
+constexpr float kTieBand = 3.3e-4f;
+
+inline __m128i selectBits(__m128i mask, __m128i yes, __m128i no) {
+    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+}
+
+inline __m128i ratioChannels(__m128i value, __m128 inverseSum, __m128 total, __m128& nearHalf) {
+    const __m128 x = _mm_mul_ps(_mm_mul_ps(total, _mm_cvtepi32_ps(value)), inverseSum);
+    const __m128i nearest = _mm_cvtps_epi32(x);  // halves to even under the default rounding mode
+    const __m128 distance = _mm_andnot_ps(_mm_set1_ps(-0.0f), _mm_sub_ps(x, _mm_cvtepi32_ps(nearest)));
+    nearHalf = _mm_or_ps(nearHalf, _mm_cmpgt_ps(distance, _mm_set1_ps(0.5f - kTieBand)));
+    return nearest;
+}
+
+// Packs four pixels from 32-bit channel lanes, each clamped to 0..255 by
+// the saturating packs (after the wrap, if any).
+template <BrightnessLimit Limit>
+inline __m128i packPixels(__m128i r, __m128i g, __m128i b, __m128i original) {
+    if constexpr (Limit == BrightnessLimit::Wrap) {
+        const __m128i byte = _mm_set1_epi32(0xFF);
+        r = _mm_and_si128(r, byte);
+        g = _mm_and_si128(g, byte);
+        b = _mm_and_si128(b, byte);
+    }
+    const __m128i alpha = _mm_srli_epi32(original, 24);
+    // r0..r3 g0..g3 b0..b3 a0..a3, then transposed to r0 g0 b0 a0 r1 ...
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(r, g), _mm_packs_epi32(b, alpha));
+    const __m128i pairs = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 8));
+    return _mm_unpacklo_epi8(pairs, _mm_srli_si128(pairs, 8));
+}
+
+template <BrightnessLimit Limit, bool Ratio, bool AllOn>
+void brightenRowSse2(Color* p, int n, int b, const int* amounts, Enables on) {
+    const __m128i byte = _mm_set1_epi32(0xFF);
+    const __m128i top = _mm_set1_epi32(kChannelMax);
+    const __m128i one = _mm_set1_epi32(1);
+    const __m128i floor = _mm_set1_epi32(kRatioFloor);
+    const __m128i onRed = _mm_set1_epi32(on.red ? -1 : 0);
+    const __m128i onGreen = _mm_set1_epi32(on.green ? -1 : 0);
+    const __m128i onBlue = _mm_set1_epi32(on.blue ? -1 : 0);
+    int x = 0;
+    for (; x + 4 <= n; x += 4) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
+        const __m128i r = _mm_and_si128(c, byte);
+        const __m128i g = _mm_and_si128(_mm_srli_epi32(c, 8), byte);
+        const __m128i bl = _mm_and_si128(_mm_srli_epi32(c, 16), byte);
+        __m128i a;
+        if (amounts) {
+            alignas(16) int l[4];
+            const __m128i luma = _mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(r, 1), _mm_slli_epi32(g, 2)), bl);
+            _mm_store_si128(reinterpret_cast<__m128i*>(l), luma);
+            a = _mm_setr_epi32(amounts[l[0]], amounts[l[1]], amounts[l[2]], amounts[l[3]]);
+        } else {
+            a = _mm_set1_epi32(b);
+        }
+        const __m128i largest = _mm_max_epi16(_mm_max_epi16(r, g), bl);
+        if constexpr (Limit == BrightnessLimit::HoldRatio) {
+            if (b > 0) {
+                const __m128i room = _mm_sub_epi32(top, largest);
+                a = selectBits(_mm_cmpgt_epi32(a, room), room, a);
+            } else {
+                const __m128i room = _mm_sub_epi32(_mm_setzero_si128(), _mm_min_epi16(_mm_min_epi16(r, g), bl));
+                a = selectBits(_mm_cmplt_epi32(a, room), room, a);
+            }
+        }
+        __m128i nr, ng, nb;
+        __m128 nearHalf = _mm_setzero_ps();
+        if constexpr (Ratio) {
+            const __m128i sumInt = _mm_add_epi32(_mm_add_epi32(r, g), bl);
+            const __m128 base = _mm_cvtepi32_ps(_mm_max_epi16(largest, floor));
+            const __m128 scaled = _mm_mul_ps(_mm_cvtepi32_ps(sumInt), _mm_add_ps(base, _mm_cvtepi32_ps(a)));
+            const __m128 total = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_div_ps(scaled, base)));
+            // Black has total 0; dividing by 1 instead of 0 then gives its 0 channels.
+            const __m128 inverseSum = _mm_div_ps(_mm_set1_ps(1.0f), _mm_cvtepi32_ps(_mm_max_epi16(sumInt, one)));
+            nr = ratioChannels(r, inverseSum, total, nearHalf);
+            ng = ratioChannels(g, inverseSum, total, nearHalf);
+            nb = ratioChannels(bl, inverseSum, total, nearHalf);
+        } else {
+            nr = _mm_add_epi32(r, a);
+            ng = _mm_add_epi32(g, a);
+            nb = _mm_add_epi32(bl, a);
+        }
+        if constexpr (!AllOn) {
+            nr = selectBits(onRed, nr, r);
+            ng = selectBits(onGreen, ng, g);
+            nb = selectBits(onBlue, nb, bl);
+        }
+        const __m128i out = packPixels<Limit>(nr, ng, nb, c);
+        if (const int redo = Ratio ? _mm_movemask_ps(nearHalf) : 0) {
+            // Exactly halfway or nearly so: the exact arithmetic decides.
+            alignas(16) Color fixed[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(fixed), out);
+            for (int lane = 0; lane < 4; ++lane)
+                if (redo & (1 << lane)) fixed[lane] = brightenPixel<Limit, Ratio>(p[x + lane], b, amounts, on);
+            std::memcpy(p + x, fixed, sizeof fixed);
+        } else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + x), out);
+        }
+    }
+    for (; x < n; ++x) p[x] = brightenPixel<Limit, Ratio>(p[x], b, amounts, on);
+}
+
+template <BrightnessLimit Limit, bool Ratio>
+void brightenRow(Color* p, int n, int b, const int* amounts, Enables on) {
+    if (on.red && on.green && on.blue)
+        brightenRowSse2<Limit, Ratio, true>(p, n, b, amounts, on);
+    else
+        brightenRowSse2<Limit, Ratio, false>(p, n, b, amounts, on);
+}
+#else
+template <BrightnessLimit Limit, bool Ratio>
+void brightenRow(Color* p, int n, int b, const int* amounts, Enables on) {
+    for (int x = 0; x < n; ++x) p[x] = brightenPixel<Limit, Ratio>(p[x], b, amounts, on);
+}
+#endif
+
 template <BrightnessLimit Limit, bool Ratio>
 void brightenArea(Image& image, const Rect& area, int b, const int* amounts, Enables on) {
-    for (int y = area.top; y <= area.bottom; ++y) {
-        Color* p = image.row(y);
-        for (int x = area.left; x <= area.right; ++x) p[x] = brightenPixel<Limit, Ratio>(p[x], b, amounts, on);
-    }
+    for (int y = area.top; y <= area.bottom; ++y)
+        brightenRow<Limit, Ratio>(image.row(y) + area.left, area.width(), b, amounts, on);
 }
 
 template <BrightnessLimit Limit>

@@ -6,6 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TARNEL_RESIZE_SSE2 1
+#endif
+
 namespace tarnel {
 namespace {
 
@@ -13,8 +18,9 @@ constexpr int kChannels = 4;  // all four bytes of a pixel are filtered
 constexpr double kKernelRadius = 2.0;
 constexpr double kB = 1.0 / 3.0;
 constexpr double kC = 1.0 / 3.0;
-// Above this many bytes the vertical pass stops keeping converted source
-// rows and converts each row again for every output row that uses it.
+// Above this many bytes the vertical pass stops keeping a window of
+// converted source rows and converts each row again for every output row
+// that uses it.
 constexpr std::size_t kRowCacheBudget = std::size_t{64} << 20;
 
 // The filter of one pass: for every output index, the first source index
@@ -63,8 +69,37 @@ inline std::uint32_t toByte(float sum) {
     return static_cast<std::uint32_t>(std::clamp(v, 0, 255));
 }
 
+#if TARNEL_RESIZE_SSE2
+// One pixel's four channels as four float lanes; the sums are formed lane by
+// lane in the same order as the scalar code, so the results are identical.
+inline __m128 loadPixel(const float* p) { return _mm_loadu_ps(p); }
+
+// Four pixels of sums to bytes: plus 0.5, truncated toward zero, clamped to
+// 0..255 by the saturating packs.
+inline __m128i packFour(__m128 a, __m128 b, __m128 c, __m128 d) {
+    const __m128 half = _mm_set1_ps(0.5f);
+    const __m128i ab = _mm_packs_epi32(_mm_cvttps_epi32(_mm_add_ps(a, half)), _mm_cvttps_epi32(_mm_add_ps(b, half)));
+    const __m128i cd = _mm_packs_epi32(_mm_cvttps_epi32(_mm_add_ps(c, half)), _mm_cvttps_epi32(_mm_add_ps(d, half)));
+    return _mm_packus_epi16(ab, cd);
+}
+#endif
+
 void unpackRow(const Color* p, int n, float* out) {
-    for (int x = 0; x < n; ++x) {
+    int x = 0;
+#if TARNEL_RESIZE_SSE2
+    const __m128i zero = _mm_setzero_si128();
+    for (; x + 4 <= n; x += 4) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
+        const __m128i lo = _mm_unpacklo_epi8(bytes, zero);
+        const __m128i hi = _mm_unpackhi_epi8(bytes, zero);
+        float* o = out + kChannels * x;
+        _mm_storeu_ps(o, _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)));
+        _mm_storeu_ps(o + 4, _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero)));
+        _mm_storeu_ps(o + 8, _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)));
+        _mm_storeu_ps(o + 12, _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero)));
+    }
+#endif
+    for (; x < n; ++x) {
         const Color c = p[x];
         out[kChannels * x + 0] = static_cast<float>(c & 0xFF);
         out[kChannels * x + 1] = static_cast<float>((c >> 8) & 0xFF);
@@ -74,10 +109,36 @@ void unpackRow(const Color* p, int n, float* out) {
 }
 
 void packRow(const float* sums, int n, Color* p) {
-    for (int x = 0; x < n; ++x) {
+    int x = 0;
+#if TARNEL_RESIZE_SSE2
+    for (; x + 4 <= n; x += 4) {
+        const float* s = sums + kChannels * x;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + x),
+                         packFour(_mm_loadu_ps(s), _mm_loadu_ps(s + 4), _mm_loadu_ps(s + 8), _mm_loadu_ps(s + 12)));
+    }
+#endif
+    for (; x < n; ++x) {
         const float* s = sums + kChannels * x;
         p[x] = toByte(s[0]) | (toByte(s[1]) << 8) | (toByte(s[2]) << 16) | (toByte(s[3]) << 24);
     }
+}
+
+// Sums of one output pixel of the horizontal pass: line holds the source row
+// as floats, four per pixel.
+inline void horizontalSums(const float* line, const Taps& taps, int i, float* out) {
+    const float* w = taps.weights.data() + taps.offset[i];
+    const float* p = line + static_cast<std::size_t>(taps.first[i]) * kChannels;
+    const int count = taps.count[i];
+#if TARNEL_RESIZE_SSE2
+    __m128 acc = _mm_setzero_ps();
+    for (int k = 0; k < count; ++k, p += kChannels) acc = _mm_add_ps(acc, _mm_mul_ps(_mm_set1_ps(w[k]), loadPixel(p)));
+    _mm_storeu_ps(out, acc);
+#else
+    float acc[kChannels] = {0.0f, 0.0f, 0.0f, 0.0f};
+    for (int k = 0; k < count; ++k, p += kChannels)
+        for (int c = 0; c < kChannels; ++c) acc[c] += w[k] * p[c];
+    std::memcpy(out, acc, sizeof acc);
+#endif
 }
 
 Image resampleHorizontal(const Image& src, int newWidth) {
@@ -87,14 +148,7 @@ Image resampleHorizontal(const Image& src, int newWidth) {
     std::vector<float> sums(static_cast<std::size_t>(newWidth) * kChannels);
     for (int y = 0; y < src.height(); ++y) {
         unpackRow(src.row(y), src.width(), line.data());
-        for (int i = 0; i < newWidth; ++i) {
-            const float* w = taps.weights.data() + taps.offset[i];
-            const float* p = line.data() + static_cast<std::size_t>(taps.first[i]) * kChannels;
-            float acc[kChannels] = {0.0f, 0.0f, 0.0f, 0.0f};
-            for (int k = 0; k < taps.count[i]; ++k, p += kChannels)
-                for (int c = 0; c < kChannels; ++c) acc[c] += w[k] * p[c];
-            std::memcpy(sums.data() + static_cast<std::size_t>(i) * kChannels, acc, sizeof acc);
-        }
+        for (int i = 0; i < newWidth; ++i) horizontalSums(line.data(), taps, i, sums.data() + std::size_t(i) * kChannels);
         packRow(sums.data(), newWidth, dst.row(y));
     }
     return dst;
@@ -102,7 +156,8 @@ Image resampleHorizontal(const Image& src, int newWidth) {
 
 // Source rows converted to floats, kept while consecutive output rows use
 // them. The source windows of consecutive outputs only move forward and hold
-// at most maxCount rows, so row j can live in slot j mod capacity.
+// at most maxCount rows, so with that many slots row j can live in slot
+// j mod capacity and a whole window is available at once.
 class RowCache {
 public:
     RowCache(const Image& src, int capacity)
@@ -127,26 +182,58 @@ private:
     std::vector<int> m_tags;
 };
 
+// One output row from a window of source rows: every pixel's sums run over
+// the rows in order, kept in registers across the window.
+void verticalRow(const float* const* rows, const float* w, int count, int width, Color* out) {
+    int x = 0;
+#if TARNEL_RESIZE_SSE2
+    for (; x + 4 <= width; x += 4) {
+        const std::size_t q = std::size_t(x) * kChannels;
+        __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps(), a2 = _mm_setzero_ps(), a3 = _mm_setzero_ps();
+        for (int k = 0; k < count; ++k) {
+            const __m128 wk = _mm_set1_ps(w[k]);
+            const float* p = rows[k] + q;
+            a0 = _mm_add_ps(a0, _mm_mul_ps(wk, _mm_loadu_ps(p)));
+            a1 = _mm_add_ps(a1, _mm_mul_ps(wk, _mm_loadu_ps(p + 4)));
+            a2 = _mm_add_ps(a2, _mm_mul_ps(wk, _mm_loadu_ps(p + 8)));
+            a3 = _mm_add_ps(a3, _mm_mul_ps(wk, _mm_loadu_ps(p + 12)));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), packFour(a0, a1, a2, a3));
+    }
+#endif
+    for (; x < width; ++x) {
+        const std::size_t q = std::size_t(x) * kChannels;
+        float acc[kChannels] = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (int k = 0; k < count; ++k)
+            for (int c = 0; c < kChannels; ++c) acc[c] += w[k] * rows[k][q + c];
+        packRow(acc, 1, out + x);
+    }
+}
+
 Image resampleVertical(const Image& src, int newHeight) {
     const Taps taps = buildTaps(src.height(), newHeight);
     Image dst(src.width(), newHeight, src.depth());
     const std::size_t n = static_cast<std::size_t>(src.width()) * kChannels;
     const std::size_t rowBytes = n * sizeof(float);
-    // A window of maxCount rows never repeats a slot; one slot only works
-    // when every output reads a single row, otherwise rows are converted
-    // again each time (still correct, the tags keep slots honest).
-    int capacity = taps.maxCount;
-    if (rowBytes * static_cast<std::size_t>(capacity) > kRowCacheBudget) capacity = 1;
-    RowCache cache(src, capacity);
-    std::vector<float> sums(n);
+    if (rowBytes * static_cast<std::size_t>(taps.maxCount) <= kRowCacheBudget) {
+        RowCache cache(src, taps.maxCount);
+        std::vector<const float*> rows(taps.maxCount);
+        for (int y = 0; y < newHeight; ++y) {
+            for (int k = 0; k < taps.count[y]; ++k) rows[k] = cache.row(taps.first[y] + k);
+            verticalRow(rows.data(), taps.weights.data() + taps.offset[y], taps.count[y], src.width(), dst.row(y));
+        }
+        return dst;
+    }
+    // Very strong shrinking: too many rows per output to keep, so each source
+    // row is converted and added in turn, in the same order.
+    std::vector<float> line(n), sums(n);
     for (int y = 0; y < newHeight; ++y) {
         std::fill(sums.begin(), sums.end(), 0.0f);
         const float* w = taps.weights.data() + taps.offset[y];
         for (int k = 0; k < taps.count[y]; ++k) {
+            unpackRow(src.row(taps.first[y] + k), src.width(), line.data());
             const float wk = w[k];
-            const float* p = cache.row(taps.first[y] + k);
-            float* acc = sums.data();
-            for (std::size_t q = 0; q < n; ++q) acc[q] += wk * p[q];
+            for (std::size_t q = 0; q < n; ++q) sums[q] += wk * line[q];
         }
         packRow(sums.data(), src.width(), dst.row(y));
     }
