@@ -183,11 +183,15 @@ NeuQuantSampling neuquantSampling(int width, int height, int sampleFactor) {
         if (n > kPrimes[0]) {
             stride = kPrimes[0];
         } else {
-            // Small areas are presented in full.
+            // Small areas are presented in full, every pixel once. A stride
+            // of 7 visits them all only when 7 does not divide the count; a
+            // count of 14, 21, ... steps one pixel at a time instead, as the
+            // tiniest areas do (a 7 x 7 area would otherwise be learned
+            // from its first pixel alone).
             s.samplePixels = n;
             s.delta = n / kCycles;
-            if (n <= kTinyImagePixels) {
-                s.strideX = 1;  // one pixel at a time
+            if (n <= kTinyImagePixels || n % kSmallStride == 0) {
+                s.strideX = 1;
                 return s;
             }
             stride = kSmallStride;

@@ -50,6 +50,16 @@ TEST(NeuQuantSampling, SmallAreasArePresentedInFull) {
     EXPECT_EQ(s.strideX, 1);
     EXPECT_EQ(s.strideY, 2);
 
+    // A count that 7 divides would be walked through only n / 7 pixels
+    // (a 7 x 7 area through its first pixel alone): stride 1 instead.
+    s = neuquantSampling(7, 7);
+    EXPECT_EQ(s.samplePixels, 49);
+    EXPECT_EQ(s.strideX, 1);
+    EXPECT_EQ(s.strideY, 0);
+    s = neuquantSampling(2, 7);
+    EXPECT_EQ(s.strideX, 1);
+    EXPECT_EQ(s.strideY, 0);
+
     // Up to 7 pixels: stride 1.
     s = neuquantSampling(2, 3);
     EXPECT_EQ(s.samplePixels, 6);
@@ -117,6 +127,18 @@ TEST(NeuQuant, TheWalkPresentsOnlyTheSampledPixels) {
         Image changed = source;
         changed.data()[seen] ^= 0x00808080u;
         EXPECT_NE(paletteOf(changed), original) << "pixel " << seen;
+    }
+}
+
+TEST(NeuQuant, SmallAreasLearnFromEveryPixel) {
+    for (const int width : {3, 7, 9}) {  // 21 (a multiple of 7), 49 (7 x 7) and 81 pixels
+        const Image source = test::photoLikeImage(width, width == 3 ? 7 : width, 24, 5);
+        const auto original = trainedOn(source, source.rect()).palette();
+        for (std::size_t i = 0; i < source.pixelCount(); ++i) {
+            Image changed = source;
+            changed.data()[i] ^= 0x00808080u;
+            ASSERT_NE(trainedOn(changed, changed.rect()).palette(), original) << width << " wide, pixel " << i;
+        }
     }
 }
 
