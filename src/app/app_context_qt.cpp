@@ -37,13 +37,17 @@ bool AppContext::start() {
     m_editor->loadPreferences();
 
     // Standard toolbar icons come from the icon theme where the platform has
-    // one; elsewhere from the style (see the toolbar table).
-    if (QIcon::themeName().isEmpty()) {
+    // one with them; elsewhere from the style (see the toolbar table).
+    if (!QIcon::hasThemeIcon(QStringLiteral("document-open"))) {
         QStringList paths = QIcon::themeSearchPaths();
         paths << QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
                                            QStandardPaths::LocateDirectory);
+        paths.removeDuplicates();
         QIcon::setThemeSearchPaths(paths);
-        QIcon::setThemeName(QString::fromLatin1(kFallbackIconTheme));
+        if (QIcon::themeName().isEmpty())
+            QIcon::setThemeName(QString::fromLatin1(kFallbackIconTheme));
+        else
+            QIcon::setFallbackThemeName(QString::fromLatin1(kFallbackIconTheme));
     }
     m_window = std::make_unique<MainWindow>(*this);
     // Hidden, centred on the desktop, 800 x 450 inside.

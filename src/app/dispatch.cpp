@@ -57,8 +57,9 @@ Dispatch::Interceptor Dispatch::setInterceptor(Interceptor interceptor) {
     return std::exchange(m_interceptor, std::move(interceptor));
 }
 
-void Dispatch::setWindowHandler(int window, WindowHandler handler) {
-    if (validWindow(window)) m_windows[static_cast<std::size_t>(window)] = std::move(handler);
+Dispatch::WindowHandler Dispatch::setWindowHandler(int window, WindowHandler handler) {
+    if (!validWindow(window)) return {};
+    return std::exchange(m_windows[static_cast<std::size_t>(window)], std::move(handler));
 }
 
 bool Dispatch::hasWindowHandler(int window) const {

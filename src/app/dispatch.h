@@ -65,7 +65,9 @@ public:
     bool hasInterceptor() const { return static_cast<bool>(m_interceptor); }
 
     // Window handlers by window number (kWindowMain, kWindowHistogram, ...).
-    void setWindowHandler(int window, WindowHandler handler);
+    // Returns the previous handler, so that a modal loop can take over a
+    // window's events (the main window's close box) and give them back.
+    WindowHandler setWindowHandler(int window, WindowHandler handler);
     bool hasWindowHandler(int window) const;
     // Hands the event to the window's handler; events of windows without a
     // handler are dropped (returns false).
