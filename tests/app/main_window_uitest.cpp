@@ -80,11 +80,13 @@ private slots:
     void selectionDrawnWithTheMouse();
     void rightClickOpensPopup();
     void windowStateIsTracked();
+    void moverDragPansALargeImage();
 
     void quitAnsweredNo_data();
     void quitAnsweredNo();
     void quitAnsweredYes();
     void preferencesWrittenAtShutdown();
+    void startsMaximisedFromPreferences();
 
 private:
     // Runs fn with every command recorded instead of run.
@@ -478,6 +480,41 @@ void MainWindowTest::windowStateIsTracked() {
     QTRY_COMPARE(canvas()->size(), QSize(800, 450));
 }
 
+void MainWindowTest::moverDragPansALargeImage() {
+    Editor& editor = m_context->editor();
+    QCOMPARE(editor.cursorMode(), CursorMode::Mover);
+    Image big(4000, 3000, 24);
+    for (int y = 0; y < big.height(); ++y)
+        for (int x = 0; x < big.width(); ++x) big.setPixel(x, y, rgb(x % 256, y % 256, (x / 256 + y / 256) % 256));
+    editor.images().put(kSlotWorking, big);
+    editor.fitWindowToImage(kSlotWorking);
+    QVERIFY(editor.view().imageLarger);
+    QCOMPARE(canvas()->cursor().shape(), Qt::SizeAllCursor);
+    const QSize size = canvas()->size();
+    QCOMPARE(QSize(editor.canvasImage().width(), editor.canvasImage().height()), size);
+
+    QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(canvas(), QPoint(130, 110));
+    QTest::mouseMove(canvas(), QPoint(150, 120));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 120));
+    QCOMPARE(editor.view().panX, 50);
+    QCOMPARE(editor.view().panY, 20);
+    // The canvas shows the image moved by the pan: canvas (cx, cy) shows
+    // image (cx - px, cy - py) with px = pan + (cw - iw) / 2.
+    const int px = 50 + (size.width() - 4000) / 2;
+    const int py = 20 + (size.height() - 3000) / 2;
+    for (const QPoint p : {QPoint(0, 0), QPoint(size.width() - 1, size.height() - 1), QPoint(321, 123)}) {
+        const Color c = big.pixel(p.x() - px, p.y() - py);
+        QCOMPARE(QColor(canvas()->shown().pixel(p)), QColor(redOf(c), greenOf(c), blueOf(c)));
+    }
+
+    // Revert brings back the start-up picture and the fitted window.
+    m_context->dispatch().run(kCmdRevert);
+    QCOMPARE(editor.working().width(), 800);
+    QCOMPARE(canvas()->size(), QSize(800, 450));
+    QVERIFY(!editor.view().imageLarger);
+}
+
 void MainWindowTest::quitAnsweredNo_data() {
     QTest::addColumn<int>("way");
     QTest::newRow("Ctrl+Q") << 0;
@@ -523,6 +560,24 @@ void MainWindowTest::preferencesWrittenAtShutdown() {
     const QByteArray content = file.readAll();
     const QByteArray home = QDir(m_home.path()).absolutePath().toUtf8() + "/";
     QCOMPARE(content, QByteArray("LastPath = " + home + "Pictures/\r\nLastWindowState = 0\r\n"));
+}
+
+void MainWindowTest::startsMaximisedFromPreferences() {
+    QTemporaryDir home;
+    QFile prefs(home.filePath("Tarnel.prefs"));
+    QVERIFY(prefs.open(QIODevice::WriteOnly));
+    prefs.write("LastPath = /pictures/\r\nLastWindowState = 16777216\r\n");
+    prefs.close();
+    AppContext second;
+    second.platform().setHomeFolder(QDir(home.path()).absolutePath().toStdString() + "/");
+    second.platform().setDesktopSize(Size{1920, 1080});
+    QVERIFY(second.start());
+    QVERIFY(second.window().isMaximized());
+    QCOMPARE(second.editor().windowState(), kWindowMaximised);
+    QCOMPARE(second.window().statusText(kStatusFieldFile), QStringLiteral("no_image_loaded  |  (800 x 450)"));
+    second.shutdown();
+    QVERIFY(prefs.open(QIODevice::ReadOnly));
+    QCOMPARE(prefs.readAll(), QByteArray("LastPath = /pictures/\r\nLastWindowState = 16777216\r\n"));
 }
 
 QTEST_MAIN(MainWindowTest)
