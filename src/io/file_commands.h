@@ -1,0 +1,57 @@
+#pragma once
+// The Load (command 10) and Save (command 12) flows, free of any window
+// system. The editor side implements FileCommandHost: it shows the
+// requesters and message boxes and owns the working image, the history and
+// the current file path; FileState keeps what only these two commands share.
+//
+// Unlike a silent design, failures are reported: a file that cannot be read
+// or decoded, or a save that cannot be written, shows an error box naming
+// the file and the reason, and leaves the working image, the history, the
+// current file path and the status bar as they were.
+
+#include <string>
+
+#include "core/image.h"
+#include "io/file_requests.h"
+
+namespace tarnel {
+
+inline constexpr std::string_view kLoadErrorTitle = "Load image";
+inline constexpr std::string_view kSaveErrorTitle = "Save image";
+
+struct FileChoice {
+    std::string path;  // empty when the user cancelled
+    int filterIndex = 0;  // the filter selected when the requester closed
+};
+
+class FileCommandHost {
+public:
+    virtual ~FileCommandHost() = default;
+
+    virtual FileChoice openFileRequester(const FileRequest& request) = 0;
+    virtual FileChoice saveFileRequester(const FileRequest& request) = 0;
+    // A Yes/No message box; true for Yes.
+    virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
+    virtual void showError(const std::string& title, const std::string& text) = 0;
+
+    virtual std::string currentFilePath() = 0;
+    virtual void setCurrentFilePath(const std::string& path) = 0;
+    virtual void setImageName(const std::string& name) = 0;
+
+    // The working image (slot 4), or null when there is none.
+    virtual const Image* workingImage() = 0;
+    // Makes a freshly loaded image the working image, then resets the
+    // history, detaches the selection, selects mover mode and fits the window
+    // to the image (which also sets status field 0).
+    virtual void installLoadedImage(Image image) = 0;
+    // Status bar field 0.
+    virtual void setFileStatus(const std::string& text) = 0;
+};
+
+// True for an existing file or folder.
+bool pathExists(const std::string& path);
+
+void runLoadCommand(FileCommandHost& host, FileState& state);
+void runSaveCommand(FileCommandHost& host, FileState& state);
+
+}  // namespace tarnel
