@@ -54,7 +54,7 @@ TEST(CanvasSize, AlphaIsCopiedAndWideImagesAreCut) {
     const Image old = test::randomImage(7, 5, 32, 9);
     const Image out = enlargeCanvas(old, 9, 9, 1, 0x12345678u);
     EXPECT_EQ(out.pixel(3, 2), old.pixel(3, 2));  // all four bytes
-    EXPECT_EQ(out.pixel(8, 8), 0xFF345678u);       // the background's own top byte is ignored
+    EXPECT_EQ(out.pixel(8, 8), 0xFF345678u);      // the background's own top byte is ignored
 
     const Image wide = test::randomImage(5000, 2, 24, 4);
     const Image cut = enlargeCanvas(wide, 4096, 2, 5, 0);

@@ -84,9 +84,9 @@ TEST(Mitchell, KernelValues) {
 
 // Sizes around awkward ratios, both pass orders, one axis only, 1-pixel sides.
 TEST(Mitchell, MatchesThePlainPassesOnRandomImages) {
-    const int sizes[][4] = {{17, 11, 34, 22}, {17, 11, 8, 5},  {33, 9, 7, 40},  {9, 33, 40, 7},  {20, 20, 31, 13},
-                            {12, 7, 12, 19},  {12, 7, 5, 7},   {1, 1, 6, 4},    {6, 4, 1, 1},    {7, 1, 15, 2},
-                            {64, 48, 16, 12}, {5, 80, 5, 3},   {45, 2, 44, 3}};
+    const int sizes[][4] = {{17, 11, 34, 22}, {17, 11, 8, 5}, {33, 9, 7, 40}, {9, 33, 40, 7}, {20, 20, 31, 13},
+                            {12, 7, 12, 19},  {12, 7, 5, 7},  {1, 1, 6, 4},   {6, 4, 1, 1},   {7, 1, 15, 2},
+                            {64, 48, 16, 12}, {5, 80, 5, 3},  {45, 2, 44, 3}};
     std::uint32_t seed = 1;
     for (const auto& s : sizes) {
         const Image src = test::randomImage(s[0], s[1], 32, seed++);
@@ -159,6 +159,47 @@ TEST(AreaAverage, AveragesCoveredPixelsWithHalvesToEven) {
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 15; ++x) ASSERT_EQ(big.pixel(x, y), src.pixel(x / 3, y / 2) & kColorMask);
     EXPECT_EQ(big.depth(), 24);
+}
+
+// The area average written out directly: every source pixel's overlap with
+// the output cell, in units where the source is newWidth wide per pixel.
+Image referenceAreaAverage(const Image& src, int w, int h) {
+    Image out(w, h, src.depth());
+    const long long sw = src.width(), sh = src.height();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            unsigned long long sums[3] = {};
+            for (int j = 0; j < sh; ++j) {
+                const long long oy =
+                    std::max(0LL, std::min((y + 1) * sh, (j + 1) * (long long)h) - std::max(y * sh, j * (long long)h));
+                for (int i = 0; oy && i < sw; ++i) {
+                    const long long ox = std::max(
+                        0LL, std::min((x + 1) * sw, (i + 1) * (long long)w) - std::max(x * sw, i * (long long)w));
+                    const Color c = src.pixel(i, j);
+                    sums[0] += ox * oy * redOf(c);
+                    sums[1] += ox * oy * greenOf(c);
+                    sums[2] += ox * oy * blueOf(c);
+                }
+            }
+            const unsigned long long total = sw * sh;
+            int v[3];
+            for (int c = 0; c < 3; ++c) {
+                unsigned long long q = sums[c] / total, r = sums[c] % total;
+                if (2 * r > total || (2 * r == total && q % 2 == 1)) ++q;
+                v[c] = static_cast<int>(q);
+            }
+            out.setPixel(x, y, rgb(v[0], v[1], v[2]));
+        }
+    return out;
+}
+
+TEST(AreaAverage, MatchesTheDirectSumOnRandomImages) {
+    const int sizes[][4] = {{17, 11, 34, 22}, {17, 11, 8, 5}, {33, 9, 7, 40}, {1, 1, 6, 4}, {6, 4, 1, 1}, {7, 3, 7, 5}};
+    std::uint32_t seed = 40;
+    for (const auto& s : sizes) {
+        const Image src = test::randomImage(s[0], s[1], 24, seed++);
+        expectSame(stretchAreaAverage(src, s[2], s[3]), referenceAreaAverage(src, s[2], s[3]), "area");
+    }
 }
 
 TEST(SmoothResize, PicksTheFilterByDepth) {
