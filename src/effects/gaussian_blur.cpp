@@ -307,7 +307,7 @@ struct Kernels {
     void (*strip)(Color* strip, int count) = nullptr;  // null: rows one at a time
 };
 
-bool processorHasAvx2() {
+[[maybe_unused]] bool processorHasAvx2() {
 #if defined(TARNEL_BLUR_AVX2) && (defined(__GNUC__) || defined(__clang__))
     return __builtin_cpu_supports("avx2");
 #elif defined(TARNEL_BLUR_AVX2) && defined(_MSC_VER)
@@ -389,6 +389,15 @@ void blurFilterBuffer(Color* buffer, int width, int height, std::ptrdiff_t strid
 }
 
 void blurImage(Image& image, int repeatCount) { detail::blurImage(image, repeatCount, detail::BlurSimd::Widest); }
+
+void blurImage(Image& image, const Rect& area, int repeatCount) {
+    const Rect r = intersected(area, image.rect());
+    if (image.isNull() || r.isEmpty()) return;
+    if (r == image.rect()) return blurImage(image, repeatCount);
+    Image part = image.copy(r);
+    blurImage(part, repeatCount);
+    image.paste(part, r.left, r.top);
+}
 
 namespace detail {
 

@@ -31,6 +31,11 @@ inline constexpr int kMenuBlurRepeatCount = 1;
 // same bytes). A null image is left alone.
 void blurImage(Image& image, int repeatCount = kMenuBlurRepeatCount);
 
+// The blur of a copy of the area (clipped to the image), pasted back: the
+// area's borders are its edges, so pixels outside neither change nor
+// contribute.
+void blurImage(Image& image, const Rect& area, int repeatCount = kMenuBlurRepeatCount);
+
 // One rows-then-columns filtering of a buffer of 4-byte pixels, every byte
 // an independent channel; stride is the distance between rows in pixels (0
 // means width). Exposed for callers holding raw pixel memory.

@@ -283,4 +283,13 @@ void applyEffect(Image& image, Effect effect) {
     for (ChainPrimitive primitive : effectSequence(effect)) applyPrimitive(image, primitive);
 }
 
+void applyEffect(Image& image, const Rect& area, Effect effect) {
+    const Rect r = intersected(area, image.rect());
+    if (image.isNull() || r.isEmpty()) return;
+    if (r == image.rect()) return applyEffect(image, effect);
+    Image part = image.copy(r);
+    applyEffect(part, effect);
+    image.paste(part, r.left, r.top);
+}
+
 }  // namespace tarnel

@@ -90,4 +90,10 @@ std::span<const ChainPrimitive> effectSequence(Effect effect);
 // "unscramble" (or the other way round) restores every pixel exactly.
 void applyEffect(Image& image, Effect effect);
 
+// The effect on a copy of the area (clipped to the image), pasted back: the
+// pixel orders run over the area's own width and height, and pixels outside
+// it are neither read nor changed. Callers that work from what the view shows
+// grab their own copy and use the whole-image form instead.
+void applyEffect(Image& image, const Rect& area, Effect effect);
+
 }  // namespace tarnel

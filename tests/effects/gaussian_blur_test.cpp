@@ -161,6 +161,26 @@ TEST(GaussianBlur, SinglePixelSpreadsAtMostFourPixels) {
     EXPECT_NE(image.pixel(20, 23), 0u);
 }
 
+// With an area the blur sees only the area: the same result whether the
+// pixels around it are black or white, and those pixels stay as they were.
+TEST(GaussianBlur, AreaAtTheBorderIgnoresItsSurroundings) {
+    const Image inner = test::randomImage(9, 7, 24, 12);
+    const Rect area{0, 3, 8, 9};
+    Image blurredAlone = inner;
+    blurImage(blurredAlone);
+    for (Color surround : {rgb(0, 0, 0), rgb(255, 255, 255)}) {
+        Image image(14, 12, 24, surround);
+        image.paste(inner, area.left, area.top);
+        blurImage(image, area);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                ASSERT_EQ(image.pixel(x, y), area.contains(x, y) ? blurredAlone.pixel(x - area.left, y - area.top) : surround);
+    }
+    Image whole = inner;
+    blurImage(whole, Rect{-3, -3, 40, 40});
+    EXPECT_TRUE(whole == blurredAlone);
+}
+
 TEST(GaussianBlur, GoldenOnThePhoto) {
     Image image = test::testPhoto();
     blurImage(image);

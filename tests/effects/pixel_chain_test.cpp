@@ -158,6 +158,26 @@ TEST(PixelChain, UnscrambleNeedsTheSameArea) {
     EXPECT_FALSE(whole == source);
 }
 
+TEST(PixelChain, AreaFormWorksOnTheAreaAlone) {
+    const Image source = test::randomImage(11, 8, 32, 31);
+    const Rect area{3, 2, 9, 6};
+    for (Effect effect : {Effect::Scramble, Effect::XFactor, Effect::Scratch}) {
+        Image image = source;
+        applyEffect(image, area, effect);
+        Image part = source.copy(area);
+        applyEffect(part, effect);
+        for (int y = 0; y < source.height(); ++y)
+            for (int x = 0; x < source.width(); ++x)
+                ASSERT_EQ(image.pixel(x, y), area.contains(x, y) ? part.pixel(x - area.left, y - area.top)
+                                                                 : source.pixel(x, y));
+        Image whole = source;
+        applyEffect(whole, source.rect(), effect);
+        Image direct = source;
+        applyEffect(direct, effect);
+        EXPECT_TRUE(whole == direct);
+    }
+}
+
 TEST(PixelChain, RowShiftReverseKeepsTheLastColumnAndTheAlpha) {
     // a b c d e -> d c b a e
     Image row(5, 1, 32);
