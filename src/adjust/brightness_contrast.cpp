@@ -149,7 +149,7 @@ void brightenRowSse2(Color* p, int n, int b, const int* amounts, Enables on) {
     const __m128i byte = _mm_set1_epi32(0xFF);
     const __m128i top = _mm_set1_epi32(kChannelMax);
     const __m128i one = _mm_set1_epi32(1);
-    const __m128i floor = _mm_set1_epi32(kRatioFloor);
+    const __m128i ratioFloor = _mm_set1_epi32(kRatioFloor);
     const __m128i onRed = _mm_set1_epi32(on.red ? -1 : 0);
     const __m128i onGreen = _mm_set1_epi32(on.green ? -1 : 0);
     const __m128i onBlue = _mm_set1_epi32(on.blue ? -1 : 0);
@@ -187,7 +187,7 @@ void brightenRowSse2(Color* p, int n, int b, const int* amounts, Enables on) {
         __m128 nearHalf = _mm_setzero_ps();
         if constexpr (Ratio) {
             const __m128i sumInt = _mm_add_epi32(_mm_add_epi32(r, g), bl);
-            const __m128 base = _mm_cvtepi32_ps(_mm_max_epi16(largest, floor));
+            const __m128 base = _mm_cvtepi32_ps(_mm_max_epi16(largest, ratioFloor));
             const __m128 scaled = _mm_mul_ps(_mm_cvtepi32_ps(sumInt), _mm_add_ps(base, _mm_cvtepi32_ps(a)));
             const __m128 total = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_div_ps(scaled, base)));
             // Black has total 0; dividing by 1 instead of 0 then gives its 0 channels.
