@@ -19,6 +19,7 @@
 #include "app/command_ids.h"
 #include "app/commands_qt.h"
 #include "app/main_window.h"
+#include "app/tool_window.h"
 #include "app/view.h"
 #include "canvas/selection_events.h"
 #include "document/slots.h"
@@ -81,6 +82,7 @@ private slots:
     void rightClickOpensPopup();
     void windowStateIsTracked();
     void moverDragPansALargeImage();
+    void toolWindowEventsReachTheirHandler();
 
     void quitAnsweredNo_data();
     void quitAnsweredNo();
@@ -513,6 +515,28 @@ void MainWindowTest::moverDragPansALargeImage() {
     QCOMPARE(editor.working().width(), 800);
     QCOMPARE(canvas()->size(), QSize(800, 450));
     QVERIFY(!editor.view().imageLarger);
+}
+
+void MainWindowTest::toolWindowEventsReachTheirHandler() {
+    QList<WindowEvent> events;
+    Dispatch& d = m_context->dispatch();
+    d.setWindowHandler(kWindowHistogram, [&](WindowEvent e) { events << e; });
+    auto* tool = new ToolWindow(*m_context, kWindowHistogram);
+    QCOMPARE(tool->parentWidget(), &m_context->window());
+    QCOMPARE(m_context->toolWindow(kWindowHistogram), tool);
+    tool->setFixedClientSize(200, 100);
+    tool->show();
+    QVERIFY(QTest::qWaitForWindowExposed(tool));
+    tool->close();
+    QVERIFY(events.contains(WindowEvent::Show));
+    QVERIFY(events.contains(WindowEvent::Close));
+    QCOMPARE(events.last(), WindowEvent::Hide);
+    delete tool;
+    QCOMPARE(m_context->toolWindow(kWindowHistogram), nullptr);
+    d.setWindowHandler(kWindowHistogram, {});
+    // The shortcuts work while the main window is the active one.
+    m_context->window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_context->window()));
 }
 
 void MainWindowTest::quitAnsweredNo_data() {
