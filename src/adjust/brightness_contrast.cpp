@@ -7,7 +7,7 @@
 
 #include "adjust/rounding.h"
 
-#if defined(__SSE2__) || defined(_M_X64)
+#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
 #include <emmintrin.h>
 #define TARNEL_BRIGHTNESS_SSE2 1
 #endif

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__) || defined(_M_X64)
+#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
 #include <emmintrin.h>
 #define TARNEL_RESIZE_SSE2 1
 #endif
