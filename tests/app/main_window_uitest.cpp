@@ -185,6 +185,20 @@ void MainWindowTest::screenshot() {
     const QPixmap shot = window.grab();
     QVERIFY(!shot.isNull());
     QVERIFY(shot.save(QStringLiteral(TARNEL_BUILD_DIR "/main_window.png")));
+    // The Edit menu and the popup, with their shortcut texts.
+    QMenu* edit = nullptr;
+    for (QAction* a : window.menuBar()->actions())
+        if (a->text() == "Edit") edit = a->menu();
+    QVERIFY(edit);
+    for (QMenu* menu : {edit, window.popupMenu()}) {
+        menu->popup(window.mapToGlobal(QPoint(40, 40)));
+        QTRY_VERIFY(menu->isVisible());
+        const QString name = menu == edit ? "menu_edit.png" : "menu_popup.png";
+        QVERIFY(menu->grab().save(QStringLiteral(TARNEL_BUILD_DIR "/") + name));
+        menu->close();
+    }
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
 }
 
 void MainWindowTest::menuBar_data() {
