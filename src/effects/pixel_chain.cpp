@@ -4,6 +4,11 @@
 #include <cstddef>
 #include <vector>
 
+#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
+#include <emmintrin.h>
+#define TARNEL_CHAIN_SSE2 1
+#endif
+
 namespace tarnel {
 namespace {
 
@@ -169,7 +174,22 @@ void rowShiftReverse(Image& image) {
     const int w = image.width();
     for (int y = 0; y < image.height(); ++y) {
         Color* row = image.row(y);
-        for (int i = 0, j = w - 2; i < j; ++i, --j) {
+        int i = 0, j = w - 2;
+#ifdef TARNEL_CHAIN_SSE2
+        // four pixels from each end at a time while the two blocks are apart
+        const __m128i colourMask = _mm_set1_epi32(static_cast<int>(kColorMask));
+        for (; i + 4 <= j - 3; i += 4, j -= 4) {
+            const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+            const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + j - 3));
+            const __m128i leftReversed = _mm_shuffle_epi32(left, _MM_SHUFFLE(0, 1, 2, 3));
+            const __m128i rightReversed = _mm_shuffle_epi32(right, _MM_SHUFFLE(0, 1, 2, 3));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i),
+                             _mm_or_si128(_mm_andnot_si128(colourMask, left), _mm_and_si128(colourMask, rightReversed)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + j - 3),
+                             _mm_or_si128(_mm_andnot_si128(colourMask, right), _mm_and_si128(colourMask, leftReversed)));
+        }
+#endif
+        for (; i < j; ++i, --j) {
             const Color a = row[i];
             const Color b = row[j];
             row[i] = (a & kTopByte) | (b & kColorMask);
@@ -188,7 +208,27 @@ static_assert(kLumaRed + kLumaGreen + kLumaBlue == 1u << kLumaShift);
 void lumaGray(Image& image) {
     Color* p = image.data();
     const std::size_t n = image.pixelCount();
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = 0;
+#ifdef TARNEL_CHAIN_SSE2
+    // Four pixels at a time: the channels widened to 16 bits, multiplied and
+    // summed in pairs by madd (R*306 + G*601 and B*117 + top*0), the pairs
+    // added, shifted, and the gray spread into the three channels.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i weights = _mm_set_epi16(0, kLumaBlue, kLumaGreen, kLumaRed, 0, kLumaBlue, kLumaGreen, kLumaRed);
+    const __m128i topMask = _mm_set1_epi32(static_cast<int>(kTopByte));
+    auto grayOfTwo = [&](__m128i pixels16) {
+        const __m128i products = _mm_madd_epi16(pixels16, weights);
+        const __m128i sums = _mm_add_epi32(products, _mm_srli_epi64(products, 32));
+        return _mm_shuffle_epi32(_mm_srli_epi32(sums, kLumaShift), _MM_SHUFFLE(3, 1, 2, 0));  // lanes 0, 1
+    };
+    for (; i + 4 <= n; i += 4) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i g = _mm_unpacklo_epi64(grayOfTwo(_mm_unpacklo_epi8(c, zero)), grayOfTwo(_mm_unpackhi_epi8(c, zero)));
+        const __m128i spread = _mm_or_si128(_mm_or_si128(g, _mm_slli_epi32(g, 8)), _mm_slli_epi32(g, 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), _mm_or_si128(_mm_and_si128(c, topMask), spread));
+    }
+#endif
+    for (; i < n; ++i) {
         const Color c = p[i];
         const Color g = (kLumaRed * (c & 0xFFu) + kLumaGreen * ((c >> 8) & 0xFFu) + kLumaBlue * ((c >> 16) & 0xFFu)) >>
                         kLumaShift;

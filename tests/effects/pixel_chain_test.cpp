@@ -196,6 +196,25 @@ TEST(PixelChain, RowShiftReverseKeepsTheLastColumnAndTheAlpha) {
     }
 }
 
+TEST(PixelChain, ShiftReverseAndGrayMatchTheirFormulas) {
+    for (const Size& size : kAwkwardSizes) {
+        SCOPED_TRACE(sizeName(size));
+        const Image source = test::randomImage(size.w, size.h, 32, 3 * size.w + size.h);
+        Image shifted = source;
+        applyPrimitive(shifted, P::RowShiftReverse);
+        Image gray = source;
+        applyPrimitive(gray, P::LumaGray);
+        for (int y = 0; y < size.h; ++y)
+            for (int x = 0; x < size.w; ++x) {
+                const Color c = source.pixel(x, y);
+                const int from = x == size.w - 1 ? x : size.w - 2 - x;
+                ASSERT_EQ(shifted.pixel(x, y), (c & ~kColorMask) | (source.pixel(from, y) & kColorMask));
+                const int g = (306 * redOf(c) + 601 * greenOf(c) + 117 * blueOf(c)) >> 10;
+                ASSERT_EQ(gray.pixel(x, y), rgba(g, g, g, alphaOf(c)));
+            }
+    }
+}
+
 TEST(PixelChain, LumaGrayAndInvert) {
     Image image(4, 1, 32);
     image.setPixel(0, 0, rgba(255, 255, 255, 9));
