@@ -100,8 +100,9 @@ inline Color brightenPixel(Color c, int b, const int* amounts, Enables on) {
 
 #if TARNEL_BRIGHTNESS_SSE2
 // Four pixels at a time, with the results of brightenPixel:
-// - channels, amounts and limits are 32-bit lanes; channel values fit 16
-//   bits, so the 16-bit max/min of SSE2 serve as 32-bit ones;
+// - channels, amounts and limits are 32-bit lanes holding values within
+//   -32768..32767, whose upper halves are the sign extension of the lower
+//   ones, so the 16-bit max/min of SSE2 serve as 32-bit ones;
 // - the total S (M' + a) / M' is below 2^19 in magnitude, so it is exact in
 //   single precision, and its correctly rounded quotient (|T| <= 1149)
 //   cannot reach the next integer, so truncating it is the integer division;
@@ -153,8 +154,7 @@ void brightenRowSse2(Color* p, int n, int b, const int* amounts, Enables on) {
     const __m128i onRed = _mm_set1_epi32(on.red ? -1 : 0);
     const __m128i onGreen = _mm_set1_epi32(on.green ? -1 : 0);
     const __m128i onBlue = _mm_set1_epi32(on.blue ? -1 : 0);
-    const __m128 amount = _mm_set1_ps(static_cast<float>(b));
-    const __m128 inverseWhite = _mm_set1_ps(1.0f / kLumaWhite);
+    const __m128 amountPerLuma = _mm_set1_ps(static_cast<float>(b) * (1.0f / kLumaWhite));
     int x = 0;
     for (; x + 4 <= n; x += 4) {
         const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
@@ -163,25 +163,21 @@ void brightenRowSse2(Color* p, int n, int b, const int* amounts, Enables on) {
         const __m128i bl = _mm_and_si128(_mm_srli_epi32(c, 16), byte);
         __m128i a;
         if (amounts) {
-            // The table's values, computed in place: b (1785 - L) or b L is
-            // exact in single precision, and its quotient by 1785, never
-            // within 1 / 3570 of a half, is off by less than 2e-5 when
-            // multiplied by the rounded inverse instead.
+            // The table's values, computed in place: b (1785 - L) / 1785 or
+            // b L / 1785 is never within 1 / 3570 of a half, and the weight
+            // times fl(fl(1 / 1785) b) is off from it by less than 3e-5.
             const __m128i luma = _mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(r, 1), _mm_slli_epi32(g, 2)), bl);
             const __m128i weight = b > 0 ? _mm_sub_epi32(_mm_set1_epi32(kLumaWhite), luma) : luma;
-            a = _mm_cvtps_epi32(_mm_mul_ps(_mm_mul_ps(amount, _mm_cvtepi32_ps(weight)), inverseWhite));
+            a = _mm_cvtps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(weight), amountPerLuma));
         } else {
             a = _mm_set1_epi32(b);
         }
         const __m128i largest = _mm_max_epi16(_mm_max_epi16(r, g), bl);
         if constexpr (Limit == BrightnessLimit::HoldRatio) {
-            if (b > 0) {
-                const __m128i room = _mm_sub_epi32(top, largest);
-                a = selectBits(_mm_cmpgt_epi32(a, room), room, a);
-            } else {
-                const __m128i room = _mm_sub_epi32(_mm_setzero_si128(), _mm_min_epi16(_mm_min_epi16(r, g), bl));
-                a = selectBits(_mm_cmplt_epi32(a, room), room, a);
-            }
+            if (b > 0)
+                a = _mm_min_epi16(a, _mm_sub_epi32(top, largest));
+            else
+                a = _mm_max_epi16(a, _mm_sub_epi32(_mm_setzero_si128(), _mm_min_epi16(_mm_min_epi16(r, g), bl)));
         }
         __m128i nr, ng, nb;
         __m128 nearHalf = _mm_setzero_ps();
