@@ -86,6 +86,9 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
     MouseButton button;
     if (!toCoreButton(event->button(), button)) return;
     const QPoint p = event->position().toPoint();
+    // The popup follows a right release over the canvas only; the button
+    // may have been dragged off it while the canvas held the mouse.
+    if (button == MouseButton::Right && !rect().contains(p)) return;
     m_editor.mouseRelease(button, p.x(), p.y());
 }
 

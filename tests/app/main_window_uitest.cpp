@@ -76,6 +76,7 @@ private slots:
     void shortcuts_data();
     void shortcuts();
     void undoShortcutWorksWhileButtonDisabled();
+    void historyButtonsFollowTheHistory();
     void toolbarAndMenuFlipTheSameFlag();
 
     void selectionDrawnWithTheMouse();
@@ -413,6 +414,31 @@ void MainWindowTest::undoShortcutWorksWhileButtonDisabled() {
     QVERIFY(!m_context->window().toolbarAction(kCmdRedo)->isEnabled());
 }
 
+void MainWindowTest::historyButtonsFollowTheHistory() {
+    Editor& editor = m_context->editor();
+    MainWindow& window = m_context->window();
+    QAction* undo = window.toolbarAction(kCmdUndo);
+    QAction* redo = window.toolbarAction(kCmdRedo);
+    const Image original = editor.working();
+    editor.working().fill(rgb(1, 2, 3));
+    editor.recordChange();
+    QVERIFY(undo->isEnabled());
+    QVERIFY(!redo->isEnabled());
+    // The toolbar button, clicked.
+    QTest::mouseClick(window.toolBar()->widgetForAction(undo), Qt::LeftButton);
+    QCOMPARE(editor.working(), original);
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(redo->isEnabled());
+    QVERIFY(canvas()->hasFocus());
+    QTest::keyClick(canvas(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(editor.working().pixel(0, 0), rgb(1, 2, 3));
+    // Revert: the start-up picture, both buttons off.
+    QTest::keyClick(canvas(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(editor.working(), original);
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(!redo->isEnabled());
+}
+
 void MainWindowTest::toolbarAndMenuFlipTheSameFlag() {
     MainWindow& window = m_context->window();
     QVERIFY(!m_context->histogramWanted);
@@ -479,6 +505,13 @@ void MainWindowTest::rightClickOpensPopup() {
     QTRY_VERIFY(popup->isVisible());
     popup->close();
     QTRY_VERIFY(!popup->isVisible());
+    // Pressed on the canvas, released beside it: no popup.
+    QTest::mousePress(canvas(), Qt::RightButton, Qt::NoModifier, QPoint(300, 200));
+    QTest::mouseRelease(canvas(), Qt::RightButton, Qt::NoModifier, QPoint(-5, 200));
+    QCoreApplication::processEvents();
+    QVERIFY(!popup->isVisible());
+    m_context->window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_context->window()));
 }
 
 void MainWindowTest::windowStateIsTracked() {
