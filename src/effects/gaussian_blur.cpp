@@ -54,7 +54,7 @@ void rowStepPlain(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* 
 #ifdef TARNEL_BLUR_SSE2
 // The arithmetic of one step on 16-bit lanes, shared by the SSE2 and AVX2
 // forms: T = (s(k-2) + s(k+2)) + 4 (s(k-1) + s(k) + s(k+1)) + 2 s(k) + e.
-#define TARNEL_BLUR_TAPS(V, add, shl, m2, m1, c, p1, p2, e) \
+#define TARNEL_BLUR_TAPS(add, shl, m2, m1, c, p1, p2, e) \
     add(add(add(m2, p2), shl(add(add(m1, p1), c), 2)), add(shl(c, 1), e))
 
 void rowStepSse2(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* cur, const std::uint8_t* n1,
@@ -68,7 +68,7 @@ void rowStepSse2(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* c
         __m128i out[2], rem[2];
         for (int h = 0; h < 2; ++h) {
             auto widen = [&](__m128i v) { return h ? _mm_unpackhi_epi8(v, zero) : _mm_unpacklo_epi8(v, zero); };
-            const __m128i t = TARNEL_BLUR_TAPS(__m128i, _mm_add_epi16, _mm_slli_epi16, widen(va2), widen(va1),
+            const __m128i t = TARNEL_BLUR_TAPS(_mm_add_epi16, _mm_slli_epi16, widen(va2), widen(va1),
                                                widen(vc), widen(vb1), widen(vb2), widen(ve));
             rem[h] = _mm_and_si128(t, remMask);
             out[h] = _mm_srli_epi16(t, kKernelShift);
@@ -96,17 +96,18 @@ TARNEL_TARGET_AVX2 void rowStepAvx2(const std::uint8_t* p2, const std::uint8_t* 
         const __m256i va2 = TARNEL_LOAD256(p2), va1 = TARNEL_LOAD256(p1), vc = TARNEL_LOAD256(cur);
         const __m256i vb1 = TARNEL_LOAD256(n1), vb2 = TARNEL_LOAD256(n2), ve = TARNEL_LOAD256(e);
 #undef TARNEL_LOAD256
-        const __m256i tLo = TARNEL_BLUR_TAPS(__m256i, _mm256_add_epi16, _mm256_slli_epi16,
+        const __m256i tLo = TARNEL_BLUR_TAPS(_mm256_add_epi16, _mm256_slli_epi16,
                                              _mm256_unpacklo_epi8(va2, zero), _mm256_unpacklo_epi8(va1, zero),
                                              _mm256_unpacklo_epi8(vc, zero), _mm256_unpacklo_epi8(vb1, zero),
                                              _mm256_unpacklo_epi8(vb2, zero), _mm256_unpacklo_epi8(ve, zero));
-        const __m256i tHi = TARNEL_BLUR_TAPS(__m256i, _mm256_add_epi16, _mm256_slli_epi16,
+        const __m256i tHi = TARNEL_BLUR_TAPS(_mm256_add_epi16, _mm256_slli_epi16,
                                              _mm256_unpackhi_epi8(va2, zero), _mm256_unpackhi_epi8(va1, zero),
                                              _mm256_unpackhi_epi8(vc, zero), _mm256_unpackhi_epi8(vb1, zero),
                                              _mm256_unpackhi_epi8(vb2, zero), _mm256_unpackhi_epi8(ve, zero));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(save + i), vc);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cur + i),
-                            _mm256_packus_epi16(_mm256_srli_epi16(tLo, kKernelShift), _mm256_srli_epi16(tHi, kKernelShift)));
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i*>(cur + i),
+            _mm256_packus_epi16(_mm256_srli_epi16(tLo, kKernelShift), _mm256_srli_epi16(tHi, kKernelShift)));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(e + i),
                             _mm256_packus_epi16(_mm256_and_si256(tLo, remMask), _mm256_and_si256(tHi, remMask)));
     }
@@ -121,7 +122,10 @@ TARNEL_TARGET_AVX2 void rowStepAvx2(const std::uint8_t* p2, const std::uint8_t* 
 class ParallelLineFilter {
 public:
     ParallelLineFilter(int lanes, RowStepFn step)
-        : m_step(step), m_lanes(lanes), m_saved(3 * static_cast<std::size_t>(lanes)), m_remainders(4 * static_cast<std::size_t>(lanes)) {}
+        : m_step(step),
+          m_lanes(lanes),
+          m_saved(3 * static_cast<std::size_t>(lanes)),
+          m_remainders(4 * static_cast<std::size_t>(lanes)) {}
 
     void run(Color* lines, int count, std::ptrdiff_t stride) {
         if (count < kMinLineLength) return;
@@ -245,7 +249,7 @@ void filterStripSse2(Color* strip, int count) {
         __m128i p2[kHalves], out[kHalves];
         widen(element(std::min(k + 2, count - 1)), p2);
         for (int h = 0; h < kHalves; ++h) {
-            const __m128i t = TARNEL_BLUR_TAPS(__m128i, _mm_add_epi16, _mm_slli_epi16, m2[h], m1[h], c[h], p1[h],
+            const __m128i t = TARNEL_BLUR_TAPS(_mm_add_epi16, _mm_slli_epi16, m2[h], m1[h], c[h], p1[h],
                                                p2[h], e[h]);
             e[h] = _mm_and_si128(t, remMask);
             out[h] = _mm_srli_epi16(t, kKernelShift);
@@ -284,7 +288,7 @@ TARNEL_TARGET_AVX2 void filterStripAvx2(Color* strip, int count) {
         __m256i p2[2], out[2];
         TARNEL_WIDEN256(element(std::min(k + 2, count - 1)), p2);
         for (int h = 0; h < 2; ++h) {
-            const __m256i t = TARNEL_BLUR_TAPS(__m256i, _mm256_add_epi16, _mm256_slli_epi16, m2[h], m1[h], c[h],
+            const __m256i t = TARNEL_BLUR_TAPS(_mm256_add_epi16, _mm256_slli_epi16, m2[h], m1[h], c[h],
                                                p1[h], p2[h], e[h]);
             e[h] = _mm256_and_si256(t, remMask);
             out[h] = _mm256_srli_epi16(t, kKernelShift);

@@ -183,10 +183,12 @@ void rowShiftReverse(Image& image) {
             const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + j - 3));
             const __m128i leftReversed = _mm_shuffle_epi32(left, _MM_SHUFFLE(0, 1, 2, 3));
             const __m128i rightReversed = _mm_shuffle_epi32(right, _MM_SHUFFLE(0, 1, 2, 3));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i),
-                             _mm_or_si128(_mm_andnot_si128(colourMask, left), _mm_and_si128(colourMask, rightReversed)));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + j - 3),
-                             _mm_or_si128(_mm_andnot_si128(colourMask, right), _mm_and_si128(colourMask, leftReversed)));
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(row + i),
+                _mm_or_si128(_mm_andnot_si128(colourMask, left), _mm_and_si128(colourMask, rightReversed)));
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(row + j - 3),
+                _mm_or_si128(_mm_andnot_si128(colourMask, right), _mm_and_si128(colourMask, leftReversed)));
         }
 #endif
         for (; i < j; ++i, --j) {
@@ -223,7 +225,8 @@ void lumaGray(Image& image) {
     };
     for (; i + 4 <= n; i += 4) {
         const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i g = _mm_unpacklo_epi64(grayOfTwo(_mm_unpacklo_epi8(c, zero)), grayOfTwo(_mm_unpackhi_epi8(c, zero)));
+        const __m128i g =
+            _mm_unpacklo_epi64(grayOfTwo(_mm_unpacklo_epi8(c, zero)), grayOfTwo(_mm_unpackhi_epi8(c, zero)));
         const __m128i spread = _mm_or_si128(_mm_or_si128(g, _mm_slli_epi32(g, 8)), _mm_slli_epi32(g, 16));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), _mm_or_si128(_mm_and_si128(c, topMask), spread));
     }

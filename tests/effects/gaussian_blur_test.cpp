@@ -67,7 +67,8 @@ TEST(GaussianBlur, OnePassOverFiveValues) {
 // Every vector path (the widest the processor has, SSE2, none) against the
 // reference, on sizes that leave partial vectors and partial row strips.
 TEST(GaussianBlur, EveryPathMatchesTheReference) {
-    const int sizes[][2] = {{1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 3}, {4, 4}, {7, 9}, {15, 33}, {33, 15}, {37, 21}, {70, 12}};
+    const int sizes[][2] = {{1, 1}, {1, 7},   {7, 1},   {2, 2},   {3, 3},  {4, 4},
+                            {7, 9}, {15, 33}, {33, 15}, {37, 21}, {70, 12}};
     const detail::BlurSimd paths[] = {detail::BlurSimd::Widest, detail::BlurSimd::Sse2, detail::BlurSimd::None};
     std::uint32_t seed = 3;
     for (const auto& size : sizes)
@@ -173,8 +174,10 @@ TEST(GaussianBlur, AreaAtTheBorderIgnoresItsSurroundings) {
         image.paste(inner, area.left, area.top);
         blurImage(image, area);
         for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                ASSERT_EQ(image.pixel(x, y), area.contains(x, y) ? blurredAlone.pixel(x - area.left, y - area.top) : surround);
+            for (int x = 0; x < image.width(); ++x) {
+                const Color expected = area.contains(x, y) ? blurredAlone.pixel(x - area.left, y - area.top) : surround;
+                ASSERT_EQ(image.pixel(x, y), expected);
+            }
     }
     Image whole = inner;
     blurImage(whole, Rect{-3, -3, 40, 40});

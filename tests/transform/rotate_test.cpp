@@ -100,8 +100,9 @@ TEST(Rotate180, OddAndEvenAreas) {
         rotate180(image, area);
         for (int y = 0; y < source.height(); ++y)
             for (int x = 0; x < source.width(); ++x) {
-                const Color expected = area.contains(x, y) ? source.pixel(area.left + area.right - x, area.top + area.bottom - y)
-                                                           : source.pixel(x, y);
+                const Color expected = area.contains(x, y)
+                                           ? source.pixel(area.left + area.right - x, area.top + area.bottom - y)
+                                           : source.pixel(x, y);
                 ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
             }
         rotate180(image, area);
