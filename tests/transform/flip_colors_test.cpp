@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/test_images.h"
 #include "transform/colors.h"
@@ -118,15 +119,20 @@ TEST(NegativeGray, GrayTwiceChangesNothingMore) {
     const Image once = image;
     grayScale(image);
     EXPECT_TRUE(image == once);
-    // every sum of the weights, against a plain division
+    // sampled colours in one wide row (vector and tail paths), against a plain division
+    std::vector<Color> colours;
     for (int r = 0; r < 256; r += 5)
         for (int g = 0; g < 256; g += 3)
-            for (int b = 0; b < 256; b += 17) {
-                Image pixel(1, 1, 24, rgb(r, g, b));
-                grayScale(pixel);
-                const int expected = (2 * r + 4 * g + b) / 7;
-                ASSERT_EQ(pixel.pixel(0, 0), rgb(expected, expected, expected));
-            }
+            for (int b = 0; b < 256; b += 17) colours.push_back(rgba(r, g, b, (r + b) & 0xFF));
+    colours.push_back(rgb(255, 255, 255));
+    Image row(static_cast<int>(colours.size()), 1, 32);
+    for (int x = 0; x < row.width(); ++x) row.setPixel(x, 0, colours[x]);
+    grayScale(row);
+    for (int x = 0; x < row.width(); ++x) {
+        const Color c = colours[x];
+        const int expected = (2 * redOf(c) + 4 * greenOf(c) + blueOf(c)) / 7;
+        ASSERT_EQ(row.pixel(x, 0), rgba(expected, expected, expected, alphaOf(c)));
+    }
 }
 
 TEST(FlipMirrorNegativeGray, NullImageAndEmptyArea) {
