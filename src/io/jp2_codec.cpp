@@ -161,7 +161,8 @@ std::size_t codestreamOffset(std::span<const std::uint8_t> data, bool boxed) {
 
 // Checks the codestream's image and tile header (SIZ) against the budget
 // before the library allocates anything for it.
-DecodeResult checkSizeHeader(std::span<const std::uint8_t> data, bool boxed, const DecodeLimits& limits) {
+DecodeResult checkSizeHeader(std::span<const std::uint8_t> data, bool boxed, const DecodeLimits& limits,
+                             std::uint64_t& pixels) {
     const std::size_t start = codestreamOffset(data, boxed);
     constexpr std::size_t kSizFixedBytes = 2 + 2 + 2 + 2 + 8 * 4 + 2;  // SOC, SIZ, Lsiz, Rsiz, 8 sizes, Csiz
     if (start == std::string::npos) return decodeFailure(DecodeError::Corrupt, "no codestream in the JP2 file");
@@ -176,6 +177,7 @@ DecodeResult checkSizeHeader(std::span<const std::uint8_t> data, bool boxed, con
         return decodeFailure(DecodeError::Corrupt, "invalid image or tile size");
     if (std::string why = checkImageSize(std::int64_t{xsiz} - xosiz, std::int64_t{ysiz} - yosiz, limits); !why.empty())
         return decodeFailure(DecodeError::TooLarge, why);
+    pixels = (std::uint64_t{xsiz} - xosiz) * (std::uint64_t{ysiz} - yosiz);
     const std::uint64_t tilesX = (std::uint64_t{xsiz} - xtosiz + xtsiz - 1) / xtsiz;
     const std::uint64_t tilesY = (std::uint64_t{ysiz} - ytosiz + ytsiz - 1) / ytsiz;
     if (tilesX * tilesY > limits.maxTiles)
@@ -184,6 +186,14 @@ DecodeResult checkSizeHeader(std::span<const std::uint8_t> data, bool boxed, con
     if (components < 1 || components > static_cast<unsigned>(kMaxJpeg2000Components))
         return decodeFailure(DecodeError::Corrupt, "unsupported number of components " + std::to_string(components));
     return {};
+}
+
+// Threads change only the speed, never the result; small images do not
+// repay starting them.
+constexpr std::uint64_t kThreadedPixels = std::uint64_t{1} << 20;
+
+void useAllCores(opj_codec_t* codec) {
+    if (opj_has_thread_support()) opj_codec_set_threads(codec, opj_get_num_cpus());
 }
 
 bool usableComponent(const opj_image_comp_t& c) {
@@ -205,7 +215,8 @@ DecodeResult decodeJpeg2000(std::span<const std::uint8_t> data, const DecodeLimi
     const bool boxed = isJp2File(data);
     if (!boxed && !isJ2kCodestream(data)) return decodeFailure(DecodeError::UnknownFormat, "not a JPEG 2000 file");
 
-    if (DecodeResult bad = checkSizeHeader(data, boxed, limits); !bad.ok()) return bad;
+    std::uint64_t pixels = 0;
+    if (DecodeResult bad = checkSizeHeader(data, boxed, limits, pixels); !bad.ok()) return bad;
 
     MemoryStream input{data.data(), data.size(), 0, nullptr};
     Session s;
@@ -222,6 +233,7 @@ DecodeResult decodeJpeg2000(std::span<const std::uint8_t> data, const DecodeLimi
     opj_set_default_decoder_parameters(&parameters);
     if (!opj_setup_decoder(s.codec, &parameters))
         return decodeFailure(DecodeError::Corrupt, "OpenJPEG could not start");
+    if (pixels >= kThreadedPixels) useAllCores(s.codec);
 
     auto failure = [&s, &input](const char* stage) {
         return decodeFailure(input.pos >= input.size ? DecodeError::Truncated : DecodeError::Corrupt,
@@ -378,7 +390,12 @@ EncodeResult encodeJpeg2000(const Image& source, float rate) {
     opj_stream_set_write_function(s.stream, writeMemory);
     opj_stream_set_skip_function(s.stream, skipMemory);
     opj_stream_set_seek_function(s.stream, seekMemory);
-    if (!opj_setup_encoder(s.codec, &parameters, s.image) || !opj_start_compress(s.codec, s.image, s.stream) ||
+    if (!opj_setup_encoder(s.codec, &parameters, s.image)) {
+        result.error = "JPEG 2000 encoding failed" + (s.message.empty() ? std::string() : ": " + s.message);
+        return result;
+    }
+    if (source.pixelCount() >= kThreadedPixels) useAllCores(s.codec);
+    if (!opj_start_compress(s.codec, s.image, s.stream) ||
         !opj_encode(s.codec, s.stream) || !opj_end_compress(s.codec, s.stream)) {
         result.error = "JPEG 2000 encoding failed" + (s.message.empty() ? std::string() : ": " + s.message);
         return result;
