@@ -141,29 +141,36 @@ inline void horizontalSums(const float* line, const Taps& taps, int i, float* ou
 #endif
 }
 
+// One row of the horizontal pass: src (n pixels) to out (taps.first.size()
+// pixels); line and sums are scratch of 4 n and 4 out floats.
+void horizontalRow(const Color* src, int n, const Taps& taps, float* line, float* sums, Color* out) {
+    const int newWidth = static_cast<int>(taps.first.size());
+    unpackRow(src, n, line);
+    for (int i = 0; i < newWidth; ++i) horizontalSums(line, taps, i, sums + std::size_t(i) * kChannels);
+    packRow(sums, newWidth, out);
+}
+
 Image resampleHorizontal(const Image& src, int newWidth) {
     const Taps taps = buildTaps(src.width(), newWidth);
     Image dst(newWidth, src.height(), src.depth());
     std::vector<float> line(static_cast<std::size_t>(src.width()) * kChannels);
     std::vector<float> sums(static_cast<std::size_t>(newWidth) * kChannels);
-    for (int y = 0; y < src.height(); ++y) {
-        unpackRow(src.row(y), src.width(), line.data());
-        for (int i = 0; i < newWidth; ++i)
-            horizontalSums(line.data(), taps, i, sums.data() + std::size_t(i) * kChannels);
-        packRow(sums.data(), newWidth, dst.row(y));
-    }
+    for (int y = 0; y < src.height(); ++y)
+        horizontalRow(src.row(y), src.width(), taps, line.data(), sums.data(), dst.row(y));
     return dst;
 }
 
-// Source rows converted to floats, kept while consecutive output rows use
-// them. The source windows of consecutive outputs only move forward and hold
-// at most maxCount rows, so with that many slots row j can live in slot
-// j mod capacity and a whole window is available at once.
+// Rows of the vertical pass's input as floats, made by fill(j, out) when
+// first needed and kept while consecutive output rows use them. The windows
+// of consecutive outputs only move forward and hold at most maxCount rows,
+// so with that many slots row j can live in slot j mod capacity and a whole
+// window is available at once.
+template <class FillRow>
 class RowCache {
 public:
-    RowCache(const Image& src, int capacity)
-        : m_src(src),
-          m_stride(static_cast<std::size_t>(src.width()) * kChannels),
+    RowCache(int width, int capacity, FillRow& fill)
+        : m_fill(fill),
+          m_stride(static_cast<std::size_t>(width) * kChannels),
           m_capacity(capacity),
           m_rows(m_stride * static_cast<std::size_t>(capacity)),
           m_tags(capacity, -1) {}
@@ -172,19 +179,24 @@ public:
         const int slot = j % m_capacity;
         float* p = m_rows.data() + m_stride * static_cast<std::size_t>(slot);
         if (m_tags[slot] != j) {
-            unpackRow(m_src.row(j), m_src.width(), p);
+            m_fill(j, p);
             m_tags[slot] = j;
         }
         return p;
     }
 
 private:
-    const Image& m_src;
+    FillRow& m_fill;
     std::size_t m_stride;
     int m_capacity;
     std::vector<float> m_rows;
     std::vector<int> m_tags;
 };
+
+bool windowFits(const Taps& taps, int width) {
+    return static_cast<std::size_t>(width) * kChannels * sizeof(float) * static_cast<std::size_t>(taps.maxCount) <=
+           kRowCacheBudget;
+}
 
 // One output row from a window of source rows: every pixel's sums run over
 // the rows in order, kept in registers across the window.
@@ -214,18 +226,29 @@ void verticalRow(const float* const* rows, const float* w, int count, int width,
     }
 }
 
+// The vertical pass over `width`-pixel rows made by fill, row y of the
+// result handed to emit(y, pixels). The window of input rows must fit.
+template <class FillRow, class EmitRow>
+void verticalPass(const Taps& taps, int width, FillRow fill, EmitRow emit) {
+    RowCache<FillRow> cache(width, taps.maxCount, fill);
+    std::vector<const float*> rows(taps.maxCount);
+    std::vector<Color> out(width);
+    const int newHeight = static_cast<int>(taps.first.size());
+    for (int y = 0; y < newHeight; ++y) {
+        for (int k = 0; k < taps.count[y]; ++k) rows[k] = cache.row(taps.first[y] + k);
+        verticalRow(rows.data(), taps.weights.data() + taps.offset[y], taps.count[y], width, out.data());
+        emit(y, out.data());
+    }
+}
+
 Image resampleVertical(const Image& src, int newHeight) {
     const Taps taps = buildTaps(src.height(), newHeight);
     Image dst(src.width(), newHeight, src.depth());
     const std::size_t n = static_cast<std::size_t>(src.width()) * kChannels;
-    const std::size_t rowBytes = n * sizeof(float);
-    if (rowBytes * static_cast<std::size_t>(taps.maxCount) <= kRowCacheBudget) {
-        RowCache cache(src, taps.maxCount);
-        std::vector<const float*> rows(taps.maxCount);
-        for (int y = 0; y < newHeight; ++y) {
-            for (int k = 0; k < taps.count[y]; ++k) rows[k] = cache.row(taps.first[y] + k);
-            verticalRow(rows.data(), taps.weights.data() + taps.offset[y], taps.count[y], src.width(), dst.row(y));
-        }
+    if (windowFits(taps, src.width())) {
+        verticalPass(
+            taps, src.width(), [&](int j, float* out) { unpackRow(src.row(j), src.width(), out); },
+            [&](int y, const Color* row) { std::memcpy(dst.row(y), row, sizeof(Color) * src.width()); });
         return dst;
     }
     // Very strong shrinking: too many rows per output to keep, so each source
@@ -240,6 +263,38 @@ Image resampleVertical(const Image& src, int newHeight) {
             for (std::size_t q = 0; q < n; ++q) sums[q] += wk * line[q];
         }
         packRow(sums.data(), src.width(), dst.row(y));
+    }
+    return dst;
+}
+
+// Both passes, row by row, without an intermediate image: the rows between
+// the passes are rounded to bytes exactly as a stored intermediate would be.
+Image resampleBoth(const Image& src, int newWidth, int newHeight, bool verticalFirst) {
+    const Taps across = buildTaps(src.width(), newWidth);
+    const Taps down = buildTaps(src.height(), newHeight);
+    const int betweenWidth = verticalFirst ? src.width() : newWidth;
+    if (!windowFits(down, betweenWidth)) {
+        return verticalFirst ? resampleHorizontal(resampleVertical(src, newHeight), newWidth)
+                             : resampleVertical(resampleHorizontal(src, newWidth), newHeight);
+    }
+    Image dst(newWidth, newHeight, src.depth());
+    std::vector<float> line(static_cast<std::size_t>(src.width()) * kChannels);
+    std::vector<float> sums(static_cast<std::size_t>(newWidth) * kChannels);
+    if (verticalFirst) {
+        verticalPass(
+            down, src.width(), [&](int j, float* out) { unpackRow(src.row(j), src.width(), out); },
+            [&](int y, const Color* row) {
+                horizontalRow(row, src.width(), across, line.data(), sums.data(), dst.row(y));
+            });
+    } else {
+        std::vector<Color> between(newWidth);
+        verticalPass(
+            down, newWidth,
+            [&](int j, float* out) {
+                horizontalRow(src.row(j), src.width(), across, line.data(), sums.data(), between.data());
+                unpackRow(between.data(), newWidth, out);
+            },
+            [&](int y, const Color* row) { std::memcpy(dst.row(y), row, sizeof(Color) * newWidth); });
     }
     return dst;
 }
@@ -312,8 +367,7 @@ Image resampleMitchell(const Image& image, int newWidth, int newHeight) {
     if (!horizontal) return resampleVertical(image, newHeight);
     if (!vertical) return resampleHorizontal(image, newWidth);
     const bool verticalFirst = std::int64_t{newHeight} * image.width() < std::int64_t{newWidth} * image.height();
-    if (verticalFirst) return resampleHorizontal(resampleVertical(image, newHeight), newWidth);
-    return resampleVertical(resampleHorizontal(image, newWidth), newHeight);
+    return resampleBoth(image, newWidth, newHeight, verticalFirst);
 }
 
 Image stretchAreaAverage(const Image& image, int newWidth, int newHeight) {
