@@ -1,7 +1,17 @@
 #include "quantize/remap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <new>
+
+// The steps of the diffusion are small; a call per pixel would cost more
+// than the step itself.
+#if defined(__GNUC__)
+#define TARNEL_ALWAYS_INLINE __attribute__((always_inline))
+#else
+#define TARNEL_ALWAYS_INLINE
+#endif
 
 namespace tarnel {
 
@@ -46,7 +56,12 @@ struct ChannelErrors {
     int blue = 0;
 };
 
-void remapPlain(Image& image, const Rect& area, NearestCache& cache) {
+// Palettes larger than this remember every colour's nearest entry in a
+// dithered remap.
+constexpr int kRememberFromEntries = 64;
+
+template <typename Lookup>
+void remapPlain(Image& image, const Rect& area, Lookup& cache) {
     for (int y = area.top; y <= area.bottom; ++y) {
         Color* row = image.row(y);
         Color lastIn = ~row[area.left];
@@ -67,24 +82,55 @@ void remapPlain(Image& image, const Rect& area, NearestCache& cache) {
 // neighbour's "left" term and is averaged with the left neighbour's error
 // into the error row, which the pixel below reads as its "up" term. Both
 // terms are scaled by strength / 256 with an arithmetic shift (floor).
-void remapDiffused(Image& image, const Rect& area, NearestCache& cache, int strength) {
+//
+// Every pixel waits for its left neighbour, so one row is a long chain of
+// dependent steps. A few rows are therefore processed together, each one
+// pixel behind the row above: pixel (x, y + 1) still comes after (x, y) and
+// (x + 1, y), the pixels whose error-row entries it reads and overwrites,
+// so every pixel sees exactly the values of a row-by-row pass, while the
+// processor overlaps the independent chains.
+template <typename Lookup>
+void remapDiffused(Image& image, const Rect& area, Lookup& cache, int strength) {
+    constexpr int kRowsTogether = 4;
     const int width = area.width();
     std::vector<ChannelErrors> errorRow(static_cast<std::size_t>(width) + 1);
-    for (int y = area.top; y <= area.bottom; ++y) {
-        Color* row = image.row(y) + area.left;
-        ChannelErrors left;
-        for (int x = 0; x < width; ++x) {
-            const Color c = row[x];
-            ChannelErrors& up = errorRow[static_cast<std::size_t>(x)];
-            const int r = std::clamp(redOf(c) + (((up.red + left.red) * strength) >> 8), 0, 255);
-            const int g = std::clamp(greenOf(c) + (((up.green + left.green) * strength) >> 8), 0, 255);
-            const int b = std::clamp(blueOf(c) + (((up.blue + left.blue) * strength) >> 8), 0, 255);
-            const Color q = cache.nearest(rgb(r, g, b));
-            row[x] = (c & kAlphaMask) | (q & kColorMask);
-            const ChannelErrors e{(r - redOf(q)) >> 1, (g - greenOf(q)) >> 1, (b - blueOf(q)) >> 1};
-            up = ChannelErrors{(e.red + left.red) >> 1, (e.green + left.green) >> 1, (e.blue + left.blue) >> 1};
-            left = e;
+    const auto step = [&](Color* row, ChannelErrors& left, int x) TARNEL_ALWAYS_INLINE {
+        const Color c = row[x];
+        ChannelErrors& up = errorRow[static_cast<std::size_t>(x)];
+        const int r = std::clamp(redOf(c) + (((up.red + left.red) * strength) >> 8), 0, 255);
+        const int g = std::clamp(greenOf(c) + (((up.green + left.green) * strength) >> 8), 0, 255);
+        const int b = std::clamp(blueOf(c) + (((up.blue + left.blue) * strength) >> 8), 0, 255);
+        const Color q = cache.nearest(rgb(r, g, b));
+        row[x] = (c & kAlphaMask) | (q & kColorMask);
+        const ChannelErrors e{(r - redOf(q)) >> 1, (g - greenOf(q)) >> 1, (b - blueOf(q)) >> 1};
+        up = ChannelErrors{(e.red + left.red) >> 1, (e.green + left.green) >> 1, (e.blue + left.blue) >> 1};
+        left = e;
+    };
+    for (int y = area.top; y <= area.bottom; y += kRowsTogether) {
+        const int rows = std::min(kRowsTogether, area.bottom - y + 1);
+        Color* row[kRowsTogether];
+        ChannelErrors left[kRowsTogether];
+        for (int k = 0; k < rows; ++k)
+            row[k] = image.row(y + k) + area.left;
+        if (rows < kRowsTogether || width < kRowsTogether) {
+            for (int k = 0; k < rows; ++k)
+                for (int x = 0; x < width; ++x)
+                    step(row[k], left[k], x);
+            continue;
         }
+        // Start and end of the staircase, then all rows in step.
+        for (int t = 0; t < kRowsTogether - 1; ++t)
+            for (int k = 0; k <= t; ++k)
+                step(row[k], left[k], t - k);
+        for (int x = kRowsTogether - 1; x < width; ++x) {
+            step(row[0], left[0], x);
+            step(row[1], left[1], x - 1);
+            step(row[2], left[2], x - 2);
+            step(row[3], left[3], x - 3);
+        }
+        for (int t = width; t < width + kRowsTogether - 1; ++t)
+            for (int k = t - width + 1; k < kRowsTogether; ++k)
+                step(row[k], left[k], t - k);
     }
 }
 
@@ -160,17 +206,173 @@ Color SearchPalette::nearest(Color c) const {
     return m_entries[static_cast<std::size_t>(result)];
 }
 
+// --- NearestTable ---------------------------------------------------------
+
+namespace {
+
+constexpr int kCoarseShift = 4;  // cubes of 16 values a side
+constexpr int kFineShift = 2;    // cubes of 4 values a side
+
+constexpr std::uint32_t cubeOf(std::uint32_t v, int shift) {
+    const int bits = 8 - shift;
+    return ((v & 0xFFu) >> shift) << (2 * bits) | (((v >> 8) & 0xFFu) >> shift) << bits | ((v >> 16) & 0xFFu) >> shift;
+}
+
+// Bounds of the distance from an entry to any colour of a cube: the
+// distance grows with each channel difference, and its red and blue weights
+// with the red sum s, which lies between the cube's lowest and highest red
+// plus the entry's red.
+struct DistanceBounds {
+    std::int64_t low;
+    std::int64_t high;
+};
+
+DistanceBounds cubeBounds(int r0, int g0, int b0, int side, int er, int eg, int eb) {
+    const auto nearFar = [side](int lo, int e, int& dmin, int& dmax) {
+        const int hi = lo + side - 1;
+        dmin = e < lo ? lo - e : e > hi ? e - hi : 0;
+        dmax = std::max(std::abs(e - lo), std::abs(e - hi));
+    };
+    int rMin, rMax, gMin, gMax, bMin, bMax;
+    nearFar(r0, er, rMin, rMax);
+    nearFar(g0, eg, gMin, gMax);
+    nearFar(b0, eb, bMin, bMax);
+    const std::int64_t sLow = r0 + er, sHigh = r0 + side - 1 + er;
+    const auto sq = [](int d) { return static_cast<std::int64_t>(d) * d; };
+    return {sq(gMin) * 2048 + sq(rMin) * (sLow + 1024) + sq(bMin) * (1534 - sHigh),
+            sq(gMax) * 2048 + sq(rMax) * (sHigh + 1024) + sq(bMax) * (1534 - sLow)};
+}
+
+}  // namespace
+
+NearestTable::NearestTable(const SearchPalette& palette)
+    : m_palette(palette),
+      m_entries(palette.m_entries.data()),
+      m_coarse(std::size_t{1} << (3 * (8 - kCoarseShift))),
+      m_fine(std::size_t{1} << (3 * (8 - kFineShift))),
+      m_known(static_cast<std::uint16_t*>(std::calloc(std::size_t{1} << 24, sizeof(std::uint16_t)))) {
+    if (!m_known)
+        throw std::bad_alloc();
+    for (std::uint32_t v = 0; v < 256; ++v)
+        for (int bit = 0; bit < 8; ++bit)
+            for (int channel = 0; channel < 3; ++channel)
+                m_spread[static_cast<std::size_t>(channel)][v] |= ((v >> bit) & 1u) << (3 * bit + (2 - channel));
+}
+
+namespace {
+
+constexpr int cubeCorner(Color c, int shift, int channel) {
+    return static_cast<int>((c >> (8 * channel)) & 0xFFu) & ~((1 << shift) - 1);
+}
+
+}  // namespace
+
+NearestTable::Cube NearestTable::coarseCube(Color c) {
+    Cube& cube = m_coarse[cubeOf(c & kColorMask, kCoarseShift)];
+    if (cube.count != 0)
+        return cube;
+    const int side = 1 << kCoarseShift;
+    const int r0 = cubeCorner(c, kCoarseShift, 0), g0 = cubeCorner(c, kCoarseShift, 1), b0 = cubeCorner(c, kCoarseShift, 2);
+    const int count = m_palette.m_count;
+    std::vector<std::int64_t>& low = m_lowBounds;
+    low.resize(static_cast<std::size_t>(count) + 1);
+    std::int64_t threshold = INT64_MAX;
+    for (int p = 1; p <= count; ++p) {
+        const DistanceBounds b = cubeBounds(r0, g0, b0, side, m_palette.m_red[p], m_palette.m_green[p], m_palette.m_blue[p]);
+        low[static_cast<std::size_t>(p)] = b.low;
+        threshold = std::min(threshold, b.high);
+    }
+    cube.start = static_cast<std::uint32_t>(m_coarsePool.size());
+    for (int p = 1; p <= count; ++p)
+        if (low[static_cast<std::size_t>(p)] <= threshold)
+            m_coarsePool.push_back({static_cast<std::int16_t>(m_palette.m_red[p]),
+                                    static_cast<std::int16_t>(m_palette.m_green[p]),
+                                    static_cast<std::int16_t>(m_palette.m_blue[p]), static_cast<std::uint16_t>(p)});
+    cube.count = static_cast<std::uint32_t>(m_coarsePool.size()) - cube.start;
+    return cube;
+}
+
+NearestTable::Cube NearestTable::fillFine(std::uint32_t place, Color c) {
+    const Cube parent = coarseCube(c);
+    const int side = 1 << kFineShift;
+    const int r0 = cubeCorner(c, kFineShift, 0), g0 = cubeCorner(c, kFineShift, 1), b0 = cubeCorner(c, kFineShift, 2);
+    std::vector<std::int64_t>& low = m_lowBounds;
+    low.resize(parent.count);
+    std::int64_t threshold = INT64_MAX;
+    for (std::uint32_t i = 0; i < parent.count; ++i) {
+        const Candidate& e = m_coarsePool[parent.start + i];
+        const DistanceBounds b = cubeBounds(r0, g0, b0, side, e.red, e.green, e.blue);
+        low[i] = b.low;
+        threshold = std::min(threshold, b.high);
+    }
+    Cube cube;
+    cube.start = static_cast<std::uint32_t>(m_finePool.size());
+    for (std::uint32_t i = 0; i < parent.count; ++i)
+        if (low[i] <= threshold)
+            m_finePool.push_back(m_coarsePool[parent.start + i]);
+    cube.count = static_cast<std::uint32_t>(m_finePool.size()) - cube.start;
+    if (cube.count == 1) {
+        cube.start = m_finePool.back().position;
+        m_finePool.pop_back();
+    }
+    m_fine[place] = cube;
+    return cube;
+}
+
+int NearestTable::decide(Color c, Cube cube) const {
+    const int r = redOf(c), g = greenOf(c), b = blueOf(c);
+    // Candidates are ordered by distance, then by the walk's examination
+    // rank (position up0 - 1 - j in round j, then up0 + j), packed into one
+    // key so that the loop has no data-dependent branches. Ranks stay below
+    // 2^17 and distances below 2^29.
+    const int up0 = m_palette.m_greenIndex[static_cast<std::size_t>(g)];
+    std::uint64_t best = ~std::uint64_t{0};
+    for (const Candidate* e = &m_finePool[cube.start]; e != &m_finePool[cube.start] + cube.count; ++e) {
+        const int dr = r - e->red, dg = g - e->green, db = b - e->blue;
+        const int s = r + e->red;
+        const std::uint64_t distance =
+            static_cast<std::uint32_t>(dg * dg * 2048 + dr * dr * (s + 1024) + db * db * (1534 - s));
+        const int p = e->position;
+        const int rank = p < up0 ? 2 * (up0 - 1 - p) : 2 * (p - up0) + 1;
+        best = std::min(best, (distance << 18) | static_cast<std::uint64_t>(rank));
+    }
+    const int rank = static_cast<int>(best & 0x3FFFFu);
+    return (rank & 1) ? up0 + (rank >> 1) : up0 - 1 - (rank >> 1);
+}
+
+void NearestTable::FreeDeleter::operator()(std::uint16_t* p) const { std::free(p); }
+
 void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int strength) {
     if (image.isNull() || palette.empty())
         return;
     const Rect clipped = intersected(area, image.rect());
     if (clipped.isEmpty())
         return;
-    NearestCache cache(palette);
-    if (strength == 0)
-        remapPlain(image, clipped, cache);
-    else
-        remapDiffused(image, clipped, cache, strength);
+    const auto run = [&](auto& lookup) {
+        if (strength == 0)
+            remapPlain(image, clipped, lookup);
+        else
+            remapDiffused(image, clipped, lookup, strength);
+    };
+    if (palette.size() > NearestTable::kMaxEntries) {
+        NearestCache cache(palette);
+        run(cache);
+        return;
+    }
+    // Both lookups give the same results. Remembering every colour's result
+    // pays off when the cubes need work to decide (larger palettes) or when
+    // colours repeat (no diffusion); small palettes mostly leave a single
+    // candidate per cube, which is cheaper to read than a table of colours.
+    NearestTable table(palette);
+    if (strength == 0 || palette.size() > kRememberFromEntries) {
+        struct Remembered {
+            NearestTable& table;
+            Color nearest(Color c) { return table.rememberedNearest(c); }
+        } remembered{table};
+        run(remembered);
+    } else {
+        run(table);
+    }
 }
 
 void remap(Image& image, const Rect& area, const Palette& palette, const RemapOptions& options) {

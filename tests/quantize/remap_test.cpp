@@ -91,6 +91,41 @@ TEST(SearchPalette, MatchesTheReferenceWalkAndBruteForce) {
     }
 }
 
+TEST(NearestTable, MatchesTheWalkEverywhere) {
+    // Palettes with duplicates, equal sort keys, exact ties (entries at the
+    // same distance on either side of a colour) and a flat green.
+    std::vector<Palette> palettes = {{rgb(100, 100, 90), rgb(100, 100, 110), rgb(90, 100, 100), rgb(110, 100, 100)},
+                                     {rgb(0, 0, 0), rgb(255, 0, 0), rgb(0, 0, 255), rgb(128, 0, 128)},
+                                     {rgb(7, 8, 9)},
+                                     fixedPalette(QuantizeMethod::Cga16),
+                                     fixedPalette(QuantizeMethod::TruColor256),
+                                     fixedPalette(QuantizeMethod::Human256)};
+    for (int size : {3, 50, 256, 1000})
+        palettes.push_back(randomPalette(size, 40 + static_cast<std::uint32_t>(size)));
+    palettes.back()[7] = palettes.back()[3];
+    std::mt19937 rng(17);
+    for (const Palette& palette : palettes) {
+        const SearchPalette search(palette);
+        NearestTable table(search);
+        std::vector<Color> colors;
+        for (int i = 0; i < 20000; ++i)
+            colors.push_back(rng() & kColorMask);
+        // Around every entry, where ties and cube borders are most likely.
+        for (Color p : palette)
+            for (int d = -6; d <= 6; ++d)
+                for (int channel = 0; channel < 3; ++channel) {
+                    const int v = std::clamp(static_cast<int>((p >> (8 * channel)) & 0xFF) + d, 0, 255);
+                    colors.push_back((p & ~(0xFFu << (8 * channel)) & kColorMask) | (static_cast<Color>(v) << (8 * channel)));
+                }
+        for (int pass = 0; pass < 2; ++pass)  // the second pass reads remembered results
+            for (Color c : colors) {
+                const Color expected = search.nearest(c);
+                ASSERT_EQ(table.nearest(c), expected) << palette.size() << " " << std::hex << c;
+                ASSERT_EQ(table.rememberedNearest(c | 0xAB000000u), expected) << palette.size() << " " << std::hex << c;
+            }
+    }
+}
+
 TEST(Remap, ColoursAlreadyInThePaletteStay) {
     for (int depth : {24, 32}) {
         const Palette palette = randomPalette(200, 5);
@@ -116,6 +151,22 @@ TEST(Remap, MatchesTheReferencePassWithAndWithoutDiffusion) {
                 << size << " " << dither;
         }
     }
+}
+
+TEST(Remap, AwkwardSizesMatchTheReferencePass) {
+    // Rows are diffused several at a time; narrow and short images and
+    // leftover rows must come out as a row-by-row pass gives them.
+    for (int width : {1, 2, 3, 4, 5, 9})
+        for (int height : {1, 3, 4, 6, 9}) {
+            const Image source = test::randomImage(width, height, 32, static_cast<std::uint32_t>(width * 16 + height));
+            for (int size : {2, 100}) {
+                const Palette palette = randomPalette(size, static_cast<std::uint32_t>(size));
+                Image fast = source;
+                remap(fast, fast.rect(), palette, RemapOptions{true});
+                ASSERT_TRUE(fast == test::referenceRemap(source, palette, kDiffusionStrength))
+                    << width << "x" << height << " " << size;
+            }
+        }
 }
 
 TEST(Remap, AnAreaIsMappedAsAnImageOfItsOwn) {
