@@ -9,6 +9,12 @@
 #include <memory>
 #include <system_error>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#endif
+
 namespace tarnel {
 namespace {
 
@@ -40,15 +46,21 @@ fs::path temporaryPathFor(const fs::path& target) {
     return target.parent_path() / name;
 }
 
-// Puts `from` in place of `to`, replacing an existing file. std::filesystem's
-// rename replaces an existing target both on POSIX systems and on Windows
-// (where it moves with the replace-existing flag); a folder is never
-// replaced.
+// Puts `from` in place of `to`, replacing an existing file in one step; a
+// folder is never replaced. POSIX rename() replaces atomically. On Windows
+// the move is asked for explicitly with the replace-existing flag, so the
+// behaviour does not depend on the standard library's choice.
 std::error_code replaceFile(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     if (fs::is_directory(to, ec)) return std::make_error_code(std::errc::is_a_directory);
+#ifdef _WIN32
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    return {};
+#else
     fs::rename(from, to, ec);
     return ec;
+#endif
 }
 
 }  // namespace
