@@ -40,6 +40,26 @@ def sh(cmd, env=None, check=True):
     return subprocess.run(cmd, env=env, check=check, capture_output=True, text=True)
 
 
+# Debian's ImageMagick policy caps the pixel cache at 256 MiB, which sends a
+# 4096 x 4096 image to a disk cache; a policy of our own lifts the caps so
+# ImageMagick works in memory like the other tools.
+MAGICK_POLICY = """<policymap>
+  <policy domain="resource" name="memory" value="8GiB"/>
+  <policy domain="resource" name="map" value="8GiB"/>
+  <policy domain="resource" name="area" value="1GP"/>
+  <policy domain="resource" name="disk" value="16GiB"/>
+</policymap>
+"""
+
+
+def magick_config(work):
+    folder = os.path.join(work, "magick")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "policy.xml"), "w") as f:
+        f.write(MAGICK_POLICY)
+    return folder
+
+
 def prepare_images(work, sizes):
     """Scales and crops real photographs to the benchmark sizes with ImageMagick."""
     sources = {"hd": ("Garden.jpg", 1920, 1080), "big": ("LadyBird.jpg", 4096, 4096)}
@@ -51,10 +71,13 @@ def prepare_images(work, sizes):
         if not os.path.exists(png):
             sh([CONVERT, os.path.join(PHOTO_DIR, name), "-resize", f"{w}x{h}^", "-gravity", "center",
                 "-extent", f"{w}x{h}", "+repage", "-type", "TrueColor", png])
+        if not os.path.exists(base + ".jpg"):
             sh([CONVERT, png, "-quality", "95", base + ".jpg"])
-            im = Image.open(png)
-            im.save(base + ".j2k", quality_mode="rates", quality_layers=[20])
+        if not os.path.exists(base + ".j2k"):
+            Image.open(png).save(base + ".j2k", quality_mode="rates", quality_layers=[20])
+        if not os.path.exists(base + ".bmp"):
             sh([CONVERT, png, "BMP3:" + base + ".bmp"])
+        if not os.path.exists(base + ".v"):
             sh(["vips", "copy", png, base + ".v"])
         images[key] = {"png": png, "jpg": base + ".jpg", "j2k": base + ".j2k", "bmp": base + ".bmp",
                        "v": base + ".v", "w": w, "h": h, "source": name}
@@ -118,10 +141,10 @@ def cases_for(img, B, out):
     for factor, name in ((0.5, "half"), (2.0, "double")):
         nw, nh = int(w * factor), int(h * factor)
         g = f"resize to {name} ({nw} x {nh})"
-        if max(nw, nh) <= 4096:
-            add(g, "tarnel", f"resize={nw}x{nh}", [B, bmp, o(f"t_rs{name}.bmp"), f"resize={nw}x{nh}"], o(f"t_rs{name}.bmp"))
-        else:
-            add(g, "tarnel", "(beyond the editor's 4096 limit)", None, None)
+        if max(nw, nh) > 4096:
+            add(g, "tarnel", "beyond the editor's 4096 limit: not measured", None, None)
+            continue
+        add(g, "tarnel", f"resize={nw}x{nh}", [B, bmp, o(f"t_rs{name}.bmp"), f"resize={nw}x{nh}"], o(f"t_rs{name}.bmp"))
         add(g, "ImageMagick", "-filter Mitchell -resize", [CONVERT, bmp, "-filter", "Mitchell", "-resize",
                                                            f"{nw}x{nh}!", o(f"m_rs{name}.bmp")], o(f"m_rs{name}.bmp"))
         add(g, "vips", "resize --kernel mitchell", ["vips", "resize", vin, o(f"v_rs{name}.v"), str(factor),
@@ -161,12 +184,13 @@ def cases_for(img, B, out):
 
 
 def hyperfine(argv, runs, warmup, env, jsonpath):
+    """Median wall time and mean CPU time (user + system) in milliseconds."""
     cmd = " ".join(_quote(a) for a in argv)
     sh(["hyperfine", "-N", "--style", "none", "--runs", str(runs), "--warmup", str(warmup),
         "--export-json", jsonpath, cmd], env=env)
     with open(jsonpath) as f:
         result = json.load(f)["results"][0]
-    return statistics.median(result["times"]) * 1000.0
+    return statistics.median(result["times"]) * 1000.0, (result["user"] + result["system"]) * 1000.0
 
 
 def _quote(a):
@@ -198,6 +222,7 @@ def psnr(reference, path):
 
 def run(args):
     sizes = args.sizes.split(",")
+    os.environ["MAGICK_CONFIGURE_PATH"] = magick_config(args.work)
     images = prepare_images(args.work, sizes)
     out = os.path.join(args.work, "out")
     os.makedirs(out, exist_ok=True)
@@ -221,9 +246,9 @@ def run(args):
             j = os.path.join(args.work, "hf.json")
             print(f"[{key}] {group}: {tool} {label}", file=sys.stderr, flush=True)
             try:
-                row["single"] = hyperfine(argv, runs, warmup, single_env, j)
+                row["wall"], row["single"] = hyperfine(argv, runs, warmup, single_env, j)
                 if tool in threaded_tools and key in args.default_sizes.split(","):
-                    row["default"] = hyperfine(argv, runs, warmup, default_env, j)
+                    row["default"], _ = hyperfine(argv, runs, warmup, default_env, j)
                 if tool == "tarnel" and group != "copy" and "decode+encode" not in group:
                     row["step"] = tarnel_step_time(argv, 3)
                 if quality and output and os.path.exists(output):
@@ -236,8 +261,20 @@ def run(args):
         sections.append((key, img, rows))
     load_after = os.getloadavg()
     args.elapsed = time.time() - t0
+    # The raw figures, so that the table can be written again without
+    # measuring (--report-only).
+    with open(os.path.join(args.work, "raw.json"), "w") as f:
+        json.dump({"sections": sections, "started": started, "load_before": load_before,
+                   "load_after": load_after, "elapsed": args.elapsed}, f)
+    write_report(args)
+
+
+def write_report(args):
+    with open(os.path.join(args.work, "raw.json")) as f:
+        raw = json.load(f)
+    args.elapsed = raw["elapsed"]
     with open(args.out, "w") as f:
-        f.write(report(sections, started, load_before, load_after, args))
+        f.write(report(raw["sections"], raw["started"], raw["load_before"], raw["load_after"], args))
     print(f"written {args.out}", file=sys.stderr)
 
 
@@ -280,24 +317,30 @@ def report(sections, started, load_before, load_after, args):
              f"after: {load_after[0]:.2f} / {load_after[1]:.2f} / {load_after[2]:.2f} (1 / 5 / 15 min).",
              f"The whole measurement took {args.elapsed / 60:.0f} minutes.",
              "Versions: " + "; ".join(f"{n} {v}" for n, v in versions()) + ".", "",
-             "Times are medians of hyperfine runs of whole processes in milliseconds. Operations read an "
+             "Times are in milliseconds, from hyperfine runs of whole processes: *CPU* is the mean user + system "
+             "time, which a busy machine disturbs far less than the wall time and equals it for a single-threaded "
+             "run on an idle machine; *wall* is the median elapsed time. Operations read an "
              "uncompressed input (BMP; vips its own .v) and write BMP (vips .v). *net* = the run minus the "
              "same tool's copy run (read the input, write it again), i.e. the operation's own cost. "
-             "*ratio* = peer net / tarnel net for the same operation (the first tarnel row of the group): above 1 "
+             "*ratio* = peer net CPU / tarnel net CPU for the same operation (the first tarnel row of the group): above 1 "
              "tarnel is faster, below 1 the peer is faster (marked **peer faster**). pngquant and pngnq read and "
              "write PNG only, so their ratio compares their whole run with tarnel's net plus tarnel's PNG -> BMP "
-             "copy run. Decode+encode rows compare whole runs. *1 thread*: "
+             "copy run. Decode+encode rows compare whole runs. *ratio (wall)*: the same with the peer's wall time "
+             "at its default thread count against tarnel's single-threaded wall time. *1 thread*: "
              "MAGICK_THREAD_LIMIT=1, OMP_NUM_THREADS=1, VIPS_CONCURRENCY=1; *default*: the tools' own thread "
-             "counts (tarnel-batch is single-threaded, so only threaded peers are run twice). *step*: tarnel's "
+             "counts (tarnel-batch is single-threaded, so only threaded peers are run twice). ImageMagick runs with "
+             "a policy that lifts Debian's 256 MiB pixel-cache cap (else 4096 x 4096 images go to a disk cache). "
+             "*step*: tarnel's "
              "own --time figure for the step alone. PSNR (dB) is each output against the source PNG.", ""]
     for key, img, rows in sections:
         runs = args.runs if key == "hd" else args.runs_large
         lines.append(f"### {img['w']} x {img['h']} ({img['source']} scaled and cropped), {runs} runs per command")
         lines.append("")
-        lines.append("| operation | tool | command | 1 thread | net | ratio | default threads | ratio | tarnel step | PSNR | output bytes |")
-        lines.append("|---|---|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+        lines.append("| operation | tool | command | CPU, 1 thread | net CPU | ratio | wall, 1 thread | wall, default threads | ratio (wall) | tarnel step | PSNR | output bytes |")
+        lines.append("|---|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
         copy = {r["tool"]: r.get("single") for r in rows if r["group"] == "copy"}
-        copy_default = {r["tool"]: r.get("default", r.get("single")) for r in rows if r["group"] == "copy"}
+        copy_wall = {r["tool"]: r.get("wall") for r in rows if r["group"] == "copy"}
+        copy_default = {r["tool"]: r.get("default", r.get("wall")) for r in rows if r["group"] == "copy"}
         reference = {}
         for r in rows:
             if r["tool"] == "tarnel" and r["group"] not in reference and "single" in r:
@@ -305,7 +348,7 @@ def report(sections, started, load_before, load_after, args):
         for r in rows:
             cells = [r["group"], r["tool"], "`" + r["label"] + "`" if r.get("single") is not None else r["label"]]
             if "error" in r:
-                cells += ["failed: " + " ".join(r["error"])[:60]] + [""] * 7
+                cells += ["failed: " + " ".join(r["error"])[:60]] + [""] * 8
                 lines.append("| " + " | ".join(cells) + " |")
                 continue
             single = r.get("single")
@@ -319,22 +362,22 @@ def report(sections, started, load_before, load_after, args):
             ratio = ratio_d = ""
             if ref is not None and r is not ref and single is not None:
                 ref_net = max(ref["single"] - copy["tarnel"], 0.0)
+                ref_wall_net = max(ref["wall"] - copy_wall["tarnel"], 0.0)
                 if codec:
                     ratio = _ratio(single, ref["single"])
                     if "default" in r:
-                        ratio_d = _ratio(r["default"], ref["single"])
+                        ratio_d = _ratio(r["default"], ref["wall"])
                 elif whole_compare:
                     # tarnel's estimated whole run from a PNG: its net plus its PNG copy run.
-                    ours = ref_net + copy["tarnel PNG"]
-                    ratio = _ratio(single, ours)
+                    ratio = _ratio(single, ref_net + copy["tarnel PNG"])
                     if "default" in r:
-                        ratio_d = _ratio(r["default"], ours)
+                        ratio_d = _ratio(r["default"], ref_wall_net + copy_wall["tarnel PNG"])
                 elif net is not None:
                     ratio = _ratio(net, ref_net)
                     if "default" in r and copy_default.get(r["tool"]) is not None:
-                        ratio_d = _ratio(max(r["default"] - copy_default[r["tool"]], 0.0), ref_net)
+                        ratio_d = _ratio(max(r["default"] - copy_default[r["tool"]], 0.0), ref_wall_net)
             p = r.get("psnr")
-            cells += [fmt(single), fmt(net), ratio, fmt(r.get("default")), ratio_d, fmt(r.get("step")),
+            cells += [fmt(single), fmt(net), ratio, fmt(r.get("wall")), fmt(r.get("default")), ratio_d, fmt(r.get("step")),
                       "" if p is None else f"{p:.2f}", str(r.get("bytes", ""))]
             lines.append("| " + " | ".join(cells) + " |")
         lines.append("")
@@ -358,7 +401,12 @@ def main():
     p.add_argument("--runs", type=int, default=int(os.environ.get("PEER_RUNS", "5")))
     p.add_argument("--default-sizes", default=os.environ.get("PEER_DEFAULT_SIZES", "hd"))
     p.add_argument("--runs-large", type=int, default=int(os.environ.get("PEER_RUNS_LARGE", "2")))
+    p.add_argument("--report-only", action="store_true", help="write the table from the last run's raw.json")
     args = p.parse_args()
+    if args.report_only:
+        write_report(args)
+        print(f"written {args.out}", file=sys.stderr)
+        return
     for tool in ("hyperfine", "vips", "pngquant", "pngnq"):
         if not shutil.which(tool):
             sys.exit(f"peer_bench: {tool} is missing (run.sh installs it)")
