@@ -11,6 +11,7 @@
 #include "quantize/color_count.h"
 #include "quantize/dither.h"
 #include "quantize/fixed_palettes.h"
+#include "quantize/neuquant.h"
 
 namespace tarnel {
 
@@ -415,6 +416,9 @@ Palette runMethod(Image& image, const Rect& area, QuantizeMethod method, const Q
         remap(image, area, fixedPalette(method), remapOptions);
         return currentPalette;
     case QuantizeMethod::Neuquant256:
+        // NeuQuant maps with its own search and ordered dither; its palette
+        // does not become the current one.
+        neuquantQuantize(image, area, options.dither);
         return currentPalette;
     case QuantizeMethod::Flat8:
     case QuantizeMethod::Flat64:

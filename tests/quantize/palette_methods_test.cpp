@@ -11,6 +11,7 @@
 #include "quantize/color_count.h"
 #include "quantize/dither.h"
 #include "quantize/fixed_palettes.h"
+#include "quantize/neuquant.h"
 
 namespace tarnel {
 namespace {
@@ -390,6 +391,19 @@ TEST(RunMethod, AreaMethodsMatchTheirParts) {
     Image outside = source;
     EXPECT_EQ(runMethod(outside, Rect{50, 50, 60, 60}, QuantizeMethod::Flat8, {}, Palette{3}), Palette{3});
     EXPECT_TRUE(outside == source);
+}
+
+TEST(RunMethod, NeuquantKeepsTheCurrentPalette) {
+    const Image source = test::photoLikeImage(40, 30, 32, 16);
+    const Rect area{3, 2, 30, 25};
+    for (bool dither : {false, true}) {
+        Image image = source;
+        EXPECT_EQ(runMethod(image, area, QuantizeMethod::Neuquant256, {0, dither}, Palette{5, 6}), (Palette{5, 6}));
+        Image expected = source;
+        neuquantQuantize(expected, area, dither);
+        EXPECT_TRUE(image == expected);
+        EXPECT_FALSE(image == source);
+    }
 }
 
 TEST(RunMethod, GoldenImages) {
