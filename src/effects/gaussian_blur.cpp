@@ -115,38 +115,46 @@ TARNEL_TARGET_AVX2 void rowStepAvx2(const std::uint8_t* p2, const std::uint8_t* 
 }
 #endif
 
-// Filters `lanes` parallel lines of `count` pixels each, in place: pixel k of
-// line l is lines[k * stride + l]. The lines run across memory rows, so every
-// step handles whole rows of pixels with wide loads. Scratch holds the
-// original values of the two rows before the current one and the remainders.
-class ParallelLineFilter {
+// The column pass: all columns at once, one whole row of channels per step,
+// with wide loads. Scratch holds the original values of the two rows before
+// the current one and the remainders. Step k needs rows k .. k+2 as the row
+// pass left them, so the caller can run the steps as soon as those rows are
+// done, while they are still in the cache.
+class ColumnFilter {
 public:
-    ParallelLineFilter(int lanes, RowStepFn step)
-        : m_step(step),
+    ColumnFilter(Color* lines, int lanes, int count, std::ptrdiff_t stride, RowStepFn step)
+        : m_lines(lines),
           m_lanes(lanes),
+          m_count(count),
+          m_stride(stride),
+          m_step(step),
           m_saved(3 * static_cast<std::size_t>(lanes)),
-          m_remainders(4 * static_cast<std::size_t>(lanes)) {}
+          m_remainders(4 * static_cast<std::size_t>(lanes), 0) {}
 
-    void run(Color* lines, int count, std::ptrdiff_t stride) {
-        if (count < kMinLineLength) return;
-        const std::size_t bytes = 4 * static_cast<std::size_t>(m_lanes);
-        std::fill(m_remainders.begin(), m_remainders.end(), std::uint8_t{0});
-        auto rowAt = [&](int k) { return reinterpret_cast<std::uint8_t*>(lines + k * stride); };
-        auto saved = [&](int k) { return reinterpret_cast<std::uint8_t*>(m_saved.data() + (k % 3) * m_lanes); };
-        // Step k keeps the old row k in saved(k); before the line the edge
-        // pixel stands in for s(-1) and s(-2).
-        std::memcpy(saved(0), rowAt(0), bytes);
-        for (int k = 0; k < count; ++k) {
-            const int k1 = std::min(k + 1, count - 1);
-            const int k2 = std::min(k + 2, count - 1);
-            m_step(saved(std::max(k - 2, 0)), saved(std::max(k - 1, 0)), rowAt(k), rowAt(k1), rowAt(k2),
-                       m_remainders.data(), saved(k), bytes);
-        }
+    // Runs every step whose rows lie below rowsReady.
+    void advance(int rowsReady) {
+        if (m_count < kMinLineLength) return;
+        for (; m_next < m_count && std::min(m_next + 2, m_count - 1) < rowsReady; ++m_next) step(m_next);
     }
 
 private:
-    RowStepFn m_step;
+    void step(int k) {
+        const std::size_t bytes = 4 * static_cast<std::size_t>(m_lanes);
+        auto rowAt = [&](int i) { return reinterpret_cast<std::uint8_t*>(m_lines + i * m_stride); };
+        auto saved = [&](int i) { return reinterpret_cast<std::uint8_t*>(m_saved.data() + (i % 3) * m_lanes); };
+        // Step k keeps the old row k in saved(k); before the line the edge
+        // pixel stands in for s(-1) and s(-2).
+        if (k == 0) std::memcpy(saved(0), rowAt(0), bytes);
+        m_step(saved(std::max(k - 2, 0)), saved(std::max(k - 1, 0)), rowAt(k), rowAt(std::min(k + 1, m_count - 1)),
+               rowAt(std::min(k + 2, m_count - 1)), m_remainders.data(), saved(k), bytes);
+    }
+
+    Color* m_lines;
     int m_lanes;
+    int m_count;
+    std::ptrdiff_t m_stride;
+    RowStepFn m_step;
+    int m_next = 0;
     std::vector<Color> m_saved;
     std::vector<std::uint8_t> m_remainders;
 };
@@ -342,41 +350,63 @@ Kernels kernelsFor(detail::BlurSimd simd) {
     return k;
 }
 
-// The row pass. Each row is a serial chain through its remainder, so rows
-// are filtered kStripRows at a time: turned on their side into a small
-// buffer (one element per pixel position), filtered there with one register
-// lane per channel of each row, and turned back.
-void rowPass(Color* buffer, int width, int height, std::ptrdiff_t stride, const Kernels& kernels) {
-    if (width < kMinLineLength) return;
+// Rows filtered together by the row pass.
 #ifdef TARNEL_BLUR_SSE2
-    if (kernels.strip) {
-        std::vector<Color> strip(static_cast<std::size_t>(width) * kStripRows);
-        std::vector<Color> padding(static_cast<std::size_t>(width), 0);  // stands in for rows below the image
-        for (int y0 = 0; y0 < height; y0 += kStripRows) {
-            const int rowCount = std::min(kStripRows, height - y0);
-            Color* rows[kStripRows];
-            for (int r = 0; r < kStripRows; ++r) rows[r] = r < rowCount ? buffer + (y0 + r) * stride : padding.data();
-            loadStrip(rows, width, strip.data());
-            kernels.strip(strip.data(), width);
-            storeStrip(strip.data(), width, rows, rowCount);
-        }
-        return;
-    }
+constexpr int kRowPassStrip = kStripRows;
+#else
+constexpr int kRowPassStrip = 8;
 #endif
-    for (int y = 0; y < height; ++y) filterLine(reinterpret_cast<std::uint8_t*>(buffer + y * stride), width, 4);
-}
 
-// The column pass: all columns at once, a whole row per step.
-void columnPass(Color* buffer, int width, int height, std::ptrdiff_t stride, const Kernels& kernels) {
-    if (height < kMinLineLength) return;
-    ParallelLineFilter(width, kernels.rowStep).run(buffer, height, stride);
-}
+// The row pass. Each row is a serial chain through its remainder, so with
+// vectors the rows are filtered kStripRows at a time: turned on their side
+// into a small buffer (one element per pixel position), filtered there with
+// one register lane per channel of each row, and turned back.
+class RowFilter {
+public:
+    RowFilter(int width, const Kernels& kernels) : m_width(width), m_kernels(kernels) {
+#ifdef TARNEL_BLUR_SSE2
+        if (kernels.strip && width >= kMinLineLength) {
+            m_strip.resize(static_cast<std::size_t>(width) * kStripRows);
+            m_padding.assign(static_cast<std::size_t>(width), 0);  // stands in for rows below the image
+        }
+#endif
+    }
 
+    // Filters rowCount (at most kRowPassStrip) rows starting at first.
+    void filter(Color* first, int rowCount, std::ptrdiff_t stride) {
+        if (m_width < kMinLineLength) return;
+#ifdef TARNEL_BLUR_SSE2
+        if (m_kernels.strip) {
+            Color* rows[kStripRows];
+            for (int r = 0; r < kStripRows; ++r) rows[r] = r < rowCount ? first + r * stride : m_padding.data();
+            loadStrip(rows, m_width, m_strip.data());
+            m_kernels.strip(m_strip.data(), m_width);
+            storeStrip(m_strip.data(), m_width, rows, rowCount);
+            return;
+        }
+#endif
+        for (int r = 0; r < rowCount; ++r) filterLine(reinterpret_cast<std::uint8_t*>(first + r * stride), m_width, 4);
+    }
+
+private:
+    int m_width;
+    Kernels m_kernels;
+    std::vector<Color> m_strip;
+    std::vector<Color> m_padding;
+};
+
+// One rows-then-columns filtering. The column steps trail the row strips by
+// two rows, so each strip is read from memory once for both passes.
 void filterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride, const Kernels& kernels) {
     if (!buffer || width <= 0 || height <= 0) return;
     if (stride == 0) stride = width;
-    rowPass(buffer, width, height, stride, kernels);
-    columnPass(buffer, width, height, stride, kernels);
+    RowFilter rows(width, kernels);
+    ColumnFilter columns(buffer, width, height, stride, kernels.rowStep);
+    for (int y0 = 0; y0 < height; y0 += kRowPassStrip) {
+        const int rowCount = std::min(kRowPassStrip, height - y0);
+        rows.filter(buffer + y0 * stride, rowCount, stride);
+        columns.advance(y0 + rowCount);
+    }
 }
 
 bool topBytesAreZero(const Image& image) {
