@@ -46,6 +46,16 @@ void adjustBrightness(Image& image, const Rect& area, int amount, const Brightne
 // computes it; for callers that need a single value and for checks.
 Color brightnessOf(Color color, int amount, const BrightnessOptions& options = {});
 
+namespace detail {
+// The routine adjustBrightness runs: Best picks the widest vector path the
+// processor has; the others force one (for tests and benchmarks; a path the
+// build or processor lacks falls back to a narrower one). Every path gives
+// the same pixels.
+enum class BrightnessPath { Best, Plain, Sse2, Avx2 };
+void adjustBrightnessWith(Image& image, const Rect& area, int amount, const BrightnessOptions& options,
+                          BrightnessPath path);
+}  // namespace detail
+
 // Pushes each colour channel away from the middle (value > 0) or toward it
 // (value < 0); value is clamped to -100..100. With k = value / 100 as a
 // single-precision float, a channel v >= 128 becomes round(v + k(v - 128))

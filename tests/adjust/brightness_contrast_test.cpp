@@ -139,29 +139,32 @@ TEST(Brightness, DisabledChannelsKeepTheirValues) {
 }
 
 // Every option combination, every sign and size of amount, on random
-// colours: the fast paths give what the plain steps give.
+// colours, along every vector path: each gives what the plain steps give.
 TEST(Brightness, MatchesThePlainStepsOnRandomColours) {
-    const Image source = test::randomImage(67, 45, 32, 11);  // odd width: the four-pixel steps and the tail
-    for (Limit limit : {Limit::HoldRatio, Limit::Clamp, Limit::Wrap})
-        for (bool ratio : {false, true})
-            for (bool proportional : {false, true})
-                for (int channels : {7, 5, 2})
-                    for (int b : {-128, -100, -17, -1, 1, 3, 55, 128}) {
-                        BrightnessOptions o = opts(limit, ratio, proportional);
-                        o.red = channels & 1;
-                        o.green = channels & 2;
-                        o.blue = channels & 4;
-                        Image image = source;
-                        adjustBrightness(image, image.rect(), b, o);
-                        for (int y = 0; y < image.height(); ++y)
-                            for (int x = 0; x < image.width(); ++x) {
-                                const Color in = source.pixel(x, y);
-                                const Color want = referenceBrightness(in, b, o) | (in & 0xFF000000u);
-                                ASSERT_EQ(image.pixel(x, y), want)
-                                    << "limit " << int(limit) << " ratio " << ratio << " prop " << proportional
-                                    << " channels " << channels << " b " << b << " at " << x << "," << y;
-                            }
-                    }
+    using detail::BrightnessPath;
+    const Image source = test::randomImage(67, 45, 32, 11);  // odd width: the vector steps and the tail
+    for (BrightnessPath path : {BrightnessPath::Plain, BrightnessPath::Sse2, BrightnessPath::Avx2})
+        for (Limit limit : {Limit::HoldRatio, Limit::Clamp, Limit::Wrap})
+            for (bool ratio : {false, true})
+                for (bool proportional : {false, true})
+                    for (int channels : {7, 5, 2})
+                        for (int b : {-128, -100, -17, -1, 1, 3, 55, 128}) {
+                            BrightnessOptions o = opts(limit, ratio, proportional);
+                            o.red = channels & 1;
+                            o.green = channels & 2;
+                            o.blue = channels & 4;
+                            Image image = source;
+                            detail::adjustBrightnessWith(image, image.rect(), b, o, path);
+                            for (int y = 0; y < image.height(); ++y)
+                                for (int x = 0; x < image.width(); ++x) {
+                                    const Color in = source.pixel(x, y);
+                                    const Color want = referenceBrightness(in, b, o) | (in & 0xFF000000u);
+                                    ASSERT_EQ(image.pixel(x, y), want)
+                                        << "path " << int(path) << " limit " << int(limit) << " ratio " << ratio
+                                        << " prop " << proportional << " channels " << channels << " b " << b
+                                        << " at " << x << "," << y;
+                                }
+                        }
 }
 
 // Ratio mode over a lattice through the colour cube for a few amounts: the
@@ -181,6 +184,9 @@ TEST(Brightness, RatioModeMatchesAcrossTheColourCube) {
                 for (int x = 0; x < image.width(); ++x)
                     if (image.pixel(x, y) != referenceBrightness(cube.pixel(x, y), b, o))
                         FAIL() << std::hex << cube.pixel(x, y) << std::dec << " b " << b << " limit " << int(limit);
+            Image narrow = cube;
+            detail::adjustBrightnessWith(narrow, narrow.rect(), b, o, detail::BrightnessPath::Sse2);
+            EXPECT_TRUE(narrow == image) << "b " << b << " limit " << int(limit);
         }
     }
 }
