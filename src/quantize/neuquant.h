@@ -26,10 +26,12 @@ struct NeuQuantOptions {
     int sampleFactor = kNeuQuantDefaultSampleFactor;
 };
 
-// How the learning walk visits an area of `pixels` pixels that is `width`
-// pixels wide: samplePixels presentations, stepping strideX columns and
-// strideY rows each time (wrapping around the area), with the learning rate
-// and radius decaying every `delta` presentations (never when delta is 0).
+// How the learning walk visits a width x height area: samplePixels
+// presentations from the top-left pixel on, stepping strideX columns (a
+// column overflow carries into the next row) and strideY rows each time,
+// wrapping around the area, with the learning rate and radius decaying every
+// `delta` presentations (never when delta is 0). Areas of fewer than 499
+// pixels present every pixel once.
 struct NeuQuantSampling {
     int samplePixels = 0;
     int delta = 0;
@@ -44,8 +46,9 @@ class NeuQuantNetwork {
 public:
     NeuQuantNetwork();
 
-    // Trains on the pixels of area (clipped to the image; alpha is ignored).
-    // The walk runs over the area as if it were an image of its own.
+    // Trains a fresh network on the pixels of area (clipped to the image;
+    // alpha is ignored); call once. The walk runs over the area as if it
+    // were an image of its own.
     void learn(const Image& image, const Rect& area, int sampleFactor = kNeuQuantDefaultSampleFactor);
     // Rounds the neurons to 8-bit colours, fills the palette and builds the
     // green index. Call once, after learning.
@@ -56,7 +59,7 @@ public:
     int search(Color c) const;
     // The same answer as search(), found by scoring every neuron by its
     // distance and then by the order in which the walk would reach it. No
-    // branches: the form the mapping of large areas uses.
+    // branches: the form map() uses.
     int searchAll(Color c) const;
     // Replaces every pixel of area (clipped to the image) by the palette
     // colour of its search answer, keeping the pixel's top byte. With dither
