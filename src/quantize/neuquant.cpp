@@ -356,8 +356,9 @@ __attribute__((always_inline))
 #endif
 inline void mapArea(const NeuQuantNetwork::SearchIndex& index, const Color* palette, Image& image, const Rect& r,
                     bool dither) {
-    // Colour 0 is the only one that lands in slot 0, so every other slot can
-    // start out holding colour 0 and slot 0 colour 1: no start value matches.
+    // Colour 0 hashes to slot 0 and colour 1 elsewhere, so slot 0 starts out
+    // holding colour 1 and every other slot colour 0: a starting entry can
+    // never be taken for an answer.
     std::vector<std::uint32_t> memo(std::size_t{1} << kMemoBits, 0);
     memo[0] = 1u << 8;
     for (int y = r.top; y <= r.bottom; ++y) {
