@@ -208,6 +208,16 @@ TEST(NeuQuant, MappingEqualsThePlainSearchOfEveryPixel) {
     }
 }
 
+TEST(NeuQuant, MappingOfManyColoursAndBlackEqualsThePlainSearch) {
+    // Random colours fill the search memory with collisions; black and
+    // 0x000001 are the memory's own starting values.
+    Image source = test::randomImage(400, 300, 24, 21);
+    for (int i = 0; i < 2000; i += 3) source.data()[i * 37] = i % 2 ? 0x000000u : 0x000001u;
+    Image image = source;
+    neuquantQuantize(image, image.rect(), false);
+    EXPECT_TRUE(image == referenceMapping(trainedOn(source, source.rect()), source, source.rect(), false));
+}
+
 TEST(NeuQuant, AreaIsLearnedAndRewrittenAlone) {
     const Image source = test::photoLikeImage(120, 90, 32, 4);
     const Rect area{8, 12, 71, 59};  // left and top multiples of 4: the dither pattern lines up
