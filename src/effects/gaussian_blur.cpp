@@ -131,6 +131,8 @@ public:
           m_saved(3 * static_cast<std::size_t>(lanes)),
           m_remainders(4 * static_cast<std::size_t>(lanes), 0) {}
 
+    int stepsDone() const { return m_next; }
+
     // Runs every step whose rows lie below rowsReady.
     void advance(int rowsReady) {
         if (m_count < kMinLineLength) return;
@@ -395,17 +397,40 @@ private:
     std::vector<Color> m_padding;
 };
 
-// One rows-then-columns filtering. The column steps trail the row strips by
-// two rows, so each strip is read from memory once for both passes.
-void filterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride, const Kernels& kernels) {
-    if (!buffer || width <= 0 || height <= 0) return;
+// `filterings` rows-then-columns filterings in one sweep down the buffer.
+// Each filtering is a stage: its row strips run as soon as the stage before
+// has finished those rows, and its column steps trail its own strips by two
+// rows. Every step sees exactly the values it would see if the filterings
+// ran one after another over the whole buffer, but each strip is fetched
+// from memory once for all of them.
+void filterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride, int filterings,
+                  const Kernels& kernels) {
+    if (!buffer || width <= 0 || height <= 0 || filterings <= 0) return;
     if (stride == 0) stride = width;
-    RowFilter rows(width, kernels);
-    ColumnFilter columns(buffer, width, height, stride, kernels.rowStep);
-    for (int y0 = 0; y0 < height; y0 += kRowPassStrip) {
-        const int rowCount = std::min(kRowPassStrip, height - y0);
-        rows.filter(buffer + y0 * stride, rowCount, stride);
-        columns.advance(y0 + rowCount);
+    struct Stage {
+        RowFilter rows;
+        ColumnFilter columns;
+        int rowsFiltered = 0;
+    };
+    std::vector<Stage> stages;
+    stages.reserve(static_cast<std::size_t>(filterings));
+    for (int i = 0; i < filterings; ++i)
+        stages.push_back(Stage{RowFilter(width, kernels), ColumnFilter(buffer, width, height, stride, kernels.rowStep)});
+    // Rows 0 .. finished(i)-1 are final for stage i.
+    auto finished = [&](const Stage& stage) {
+        return height < kMinLineLength ? stage.rowsFiltered : stage.columns.stepsDone();
+    };
+    while (finished(stages.back()) < height) {
+        for (std::size_t i = 0; i < stages.size(); ++i) {
+            Stage& stage = stages[i];
+            const int available = i == 0 ? height : finished(stages[i - 1]);
+            while (stage.rowsFiltered < height && std::min(stage.rowsFiltered + kRowPassStrip, height) <= available) {
+                const int rowCount = std::min(kRowPassStrip, height - stage.rowsFiltered);
+                stage.rows.filter(buffer + stage.rowsFiltered * stride, rowCount, stride);
+                stage.rowsFiltered += rowCount;
+                stage.columns.advance(stage.rowsFiltered);
+            }
+        }
     }
 }
 
@@ -419,7 +444,7 @@ bool topBytesAreZero(const Image& image) {
 }  // namespace
 
 void blurFilterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride) {
-    filterBuffer(buffer, width, height, stride, kernelsFor(detail::BlurSimd::Widest));
+    filterBuffer(buffer, width, height, stride, 1, kernelsFor(detail::BlurSimd::Widest));
 }
 
 void blurImage(Image& image, int repeatCount) { detail::blurImage(image, repeatCount, detail::BlurSimd::Widest); }
@@ -445,14 +470,14 @@ void blurImage(Image& image, int repeatCount, BlurSimd simd) {
     // only its colour bits change; when the top bytes are all zero already,
     // as in every image the program makes, that is the image itself.
     if (image.depth() == 32 || topBytesAreZero(image)) {
-        for (int pass = 0; pass <= repeatCount; ++pass) filterBuffer(image.data(), w, h, w, kernels);
+        filterBuffer(image.data(), w, h, w, repeatCount + 1, kernels);
         return;
     }
     const std::size_t n = image.pixelCount();
     std::vector<Color> work(n);
     const Color* src = image.data();
     for (std::size_t i = 0; i < n; ++i) work[i] = src[i] & kColorMask;
-    for (int pass = 0; pass <= repeatCount; ++pass) filterBuffer(work.data(), w, h, w, kernels);
+    filterBuffer(work.data(), w, h, w, repeatCount + 1, kernels);
     Color* dst = image.data();
     for (std::size_t i = 0; i < n; ++i) dst[i] = (dst[i] & ~kColorMask) | work[i];
 }
