@@ -320,6 +320,8 @@ NearestTable::Cube NearestTable::fillFine(std::uint32_t place, Color c) {
 }
 
 int NearestTable::decide(Color c, Cube cube) const {
+    if (cube.count == 0)  // an empty palette: entry 0, the end marker
+        return 0;
     const int r = redOf(c), g = greenOf(c), b = blueOf(c);
     // Candidates are ordered by distance, then by the walk's examination
     // rank (position up0 - 1 - j in round j, then up0 + j), packed into one

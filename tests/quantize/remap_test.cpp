@@ -69,6 +69,10 @@ TEST(SearchPalette, DegeneratePalettes) {
         EXPECT_EQ(colorDistance(search.nearest(c), c), test::bruteForceDistance(flat, c)) << std::hex << c;
 
     EXPECT_EQ(SearchPalette({}).nearest(0x123456), 0u);
+    const SearchPalette none({});
+    NearestTable noTable(none);
+    EXPECT_EQ(noTable.nearest(0x123456), 0u);
+    EXPECT_EQ(noTable.rememberedNearest(0x123456), 0u);
 }
 
 TEST(SearchPalette, MatchesTheReferenceWalkAndBruteForce) {
