@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "adjust/rounding.h"
 
@@ -454,18 +455,18 @@ int contrastOf(int channel, int value) {
 void adjustContrast(Image& image, const Rect& area, int value) {
     const Rect clip = intersected(area, image.rect());
     if (clip.isEmpty() || image.isNull()) return;
-    std::array<std::uint32_t, 256> red{}, green{}, blue{};
-    for (int v = 0; v < 256; ++v) {
-        const auto out = static_cast<std::uint32_t>(contrastOf(v, value));
-        red[v] = out;
-        green[v] = out << 8;
-        blue[v] = out << 16;
-    }
+    std::array<std::uint32_t, 256> channel{};
+    for (int v = 0; v < 256; ++v) channel[v] = static_cast<std::uint32_t>(contrastOf(v, value));
+    // Red and green together through one table of 65536 pairs: two lookups
+    // per pixel instead of three.
+    std::vector<std::uint16_t> redGreen(std::size_t{1} << 16);
+    for (std::uint32_t i = 0; i < redGreen.size(); ++i)
+        redGreen[i] = static_cast<std::uint16_t>(channel[i & 0xFF] | (channel[i >> 8] << 8));
     for (int y = clip.top; y <= clip.bottom; ++y) {
         Color* p = image.row(y);
         for (int x = clip.left; x <= clip.right; ++x) {
             const Color c = p[x];
-            p[x] = (c & 0xFF000000u) | red[c & 0xFF] | green[(c >> 8) & 0xFF] | blue[(c >> 16) & 0xFF];
+            p[x] = (c & 0xFF000000u) | redGreen[c & 0xFFFF] | (channel[(c >> 16) & 0xFF] << 16);
         }
     }
 }
