@@ -8,7 +8,6 @@
 #include "io/file_requests.h"
 #include "io/image_file.h"
 #include "quantize/color_count.h"
-#include "quantize/neuquant.h"
 #include "quantize/palette_methods.h"
 #include "tools/canvas_size.h"
 #include "tools/resize.h"
@@ -65,12 +64,7 @@ bool encodeFile(const Image& image, const std::string& path, OutputFormat format
 bool runStep(Image& image, const Step& step, const Rect& area, std::ostream& out, std::string& error) {
     switch (step.kind) {
     case StepKind::Quantize:
-        // runMethod leaves NeuQuant to its own module; call it directly.
-        if (step.method == QuantizeMethod::Neuquant256) {
-            neuquantQuantize(image, area, step.quantize.dither);
-        } else {
-            runMethod(image, area, step.method, step.quantize);
-        }
+        runMethod(image, area, step.method, step.quantize);
         return true;
     case StepKind::Blur:
         onArea(image, area, [](Image& part) { blurImage(part, kMenuBlurRepeatCount); });
