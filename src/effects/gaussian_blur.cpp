@@ -403,10 +403,7 @@ private:
 // rows. Every step sees exactly the values it would see if the filterings
 // ran one after another over the whole buffer, but each strip is fetched
 // from memory once for all of them.
-void filterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride, int filterings,
-                  const Kernels& kernels) {
-    if (!buffer || width <= 0 || height <= 0 || filterings <= 0) return;
-    if (stride == 0) stride = width;
+void sweep(Color* buffer, int width, int height, std::ptrdiff_t stride, int filterings, const Kernels& kernels) {
     struct Stage {
         RowFilter rows;
         ColumnFilter columns;
@@ -415,7 +412,8 @@ void filterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride, i
     std::vector<Stage> stages;
     stages.reserve(static_cast<std::size_t>(filterings));
     for (int i = 0; i < filterings; ++i)
-        stages.push_back(Stage{RowFilter(width, kernels), ColumnFilter(buffer, width, height, stride, kernels.rowStep)});
+        stages.push_back(
+            Stage{RowFilter(width, kernels), ColumnFilter(buffer, width, height, stride, kernels.rowStep)});
     // Rows 0 .. finished(i)-1 are final for stage i.
     auto finished = [&](const Stage& stage) {
         return height < kMinLineLength ? stage.rowsFiltered : stage.columns.stepsDone();
@@ -432,6 +430,18 @@ void filterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride, i
             }
         }
     }
+}
+
+// Filterings sharing one sweep; each stage holds about two rows of scratch
+// and a strip, so large repeat counts are swept in groups of this many.
+constexpr int kMaxStagesPerSweep = 4;
+
+void filterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride, int filterings,
+                  const Kernels& kernels) {
+    if (!buffer || width <= 0 || height <= 0) return;
+    if (stride == 0) stride = width;
+    for (int done = 0; done < filterings; done += kMaxStagesPerSweep)
+        sweep(buffer, width, height, stride, std::min(kMaxStagesPerSweep, filterings - done), kernels);
 }
 
 bool topBytesAreZero(const Image& image) {

@@ -65,14 +65,15 @@ TEST(GaussianBlur, OnePassOverFiveValues) {
 }
 
 // Every vector path (the widest the processor has, SSE2, none) against the
-// reference, on sizes that leave partial vectors and partial row strips.
+// reference, on sizes that leave partial vectors and partial row strips, and
+// with repeat counts that share one sweep or need several.
 TEST(GaussianBlur, EveryPathMatchesTheReference) {
     const int sizes[][2] = {{1, 1}, {1, 7},   {7, 1},   {2, 2},   {3, 3},  {4, 4},
                             {7, 9}, {15, 33}, {33, 15}, {37, 21}, {70, 12}};
     const detail::BlurSimd paths[] = {detail::BlurSimd::Widest, detail::BlurSimd::Sse2, detail::BlurSimd::None};
     std::uint32_t seed = 3;
     for (const auto& size : sizes)
-        for (int repeat : {0, 1, 2}) {
+        for (int repeat : {0, 1, 2, 5}) {
             SCOPED_TRACE(std::to_string(size[0]) + "x" + std::to_string(size[1]) + " repeat " + std::to_string(repeat));
             const Image source = test::randomImage(size[0], size[1], 32, seed++);
             Image slow = source;
