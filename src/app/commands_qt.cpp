@@ -4,6 +4,7 @@
 #include "app/command_ids.h"
 #include "app/dispatch.h"
 #include "app/editor.h"
+#include "app/image_commands.h"
 #include "app/main_window.h"
 #include "app/view.h"
 
@@ -22,19 +23,9 @@ void pasteNewImageCommand(AppContext&) {}
 void addTextCommand(AppContext&) {}
 void resizeCanvasCommand(AppContext&) {}
 void resizeImageCommand(AppContext&) {}
-void gaussianBlurCommand(AppContext&) {}
-void effectCommand(AppContext&, int /*id*/) {}
 void quantizeCommand(AppContext&) {}
 void brightContrastCommand(AppContext&) {}
 void twoColorsCommand(AppContext&) {}
-void grayScaleCommand(AppContext&) {}
-void negativeCommand(AppContext&) {}
-void flipCommand(AppContext&) {}
-void mirrorCommand(AppContext&) {}
-void rotate180Command(AppContext&) {}
-void rotateRightCommand(AppContext&) {}
-void rotateLeftCommand(AppContext&) {}
-void countColorsCommand(AppContext&) {}
 void helpCommand(AppContext&) {}
 // The histogram and palette windows: open or close after their flag flipped.
 void refreshHistogram(AppContext&) {}
@@ -112,21 +103,21 @@ void installCommands(AppContext& context) {
     pending(kCmdResizeImage, resizeImageCommand);
     pending(kCmdHelp, helpCommand);
     // Effects.
-    pending(kCmdGaussianBlur, gaussianBlurCommand);
-    d.setRange(kCmdFirstEffect, kCmdLastEffect, [&c](int id) { effectCommand(c, id); }, kPendingHandlerName);
+    d.set(kCmdGaussianBlur, [&c](int) { gaussianBlurCommand(c.editor()); }, "gaussian blur");
+    d.setRange(kCmdFirstEffect, kCmdLastEffect, [&c](int id) { effectCommand(c.editor(), id); }, "effect");
     // Colours.
     pending(kCmdQuantize, quantizeCommand);
     pending(kCmdBrightContrast, brightContrastCommand);
     pending(kCmdTwoColors, twoColorsCommand);
-    pending(kCmdGrayScale, grayScaleCommand);
-    pending(kCmdNegative, negativeCommand);
-    pending(kCmdCountColors, countColorsCommand);
+    d.set(kCmdGrayScale, [&c](int) { grayScaleCommand(c.editor(), [&c] { refreshPaletteWindow(c); }); }, "gray scale");
+    d.set(kCmdNegative, [&c](int) { negativeCommand(c.editor(), [&c] { refreshPaletteWindow(c); }); }, "negative");
+    d.set(kCmdCountColors, [&c](int) { countColorsCommand(c.editor()); }, "count colors");
     // Orientation.
-    pending(kCmdFlip, flipCommand);
-    pending(kCmdMirror, mirrorCommand);
-    pending(kCmdRotate180, rotate180Command);
-    pending(kCmdRotateRight, rotateRightCommand);
-    pending(kCmdRotateLeft, rotateLeftCommand);
+    d.set(kCmdFlip, [&c](int) { flipCommand(c.editor()); }, "flip");
+    d.set(kCmdMirror, [&c](int) { mirrorCommand(c.editor()); }, "mirror");
+    d.set(kCmdRotate180, [&c](int) { rotate180Command(c.editor()); }, "rotate 180");
+    d.set(kCmdRotateRight, [&c](int) { rotateRightCommand(c.editor()); }, "rotate right");
+    d.set(kCmdRotateLeft, [&c](int) { rotateLeftCommand(c.editor()); }, "rotate left");
 
     // 16 and 43..46 are read only by the floating-section placement while it
     // runs; 36 and 37 carry nothing.

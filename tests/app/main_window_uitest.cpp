@@ -83,6 +83,7 @@ private slots:
     void rightClickOpensPopup();
     void windowStateIsTracked();
     void moverDragPansALargeImage();
+    void menuCommandsChangeTheImage();
     void toolWindowEventsReachTheirHandler();
 
     void quitAnsweredNo_data();
@@ -339,9 +340,11 @@ void MainWindowTest::everyCommandHasAHandler() {
     }
     // The shell's own commands are real; the tools' are still pending.
     for (int id : {kCmdRevert, kCmdUndo, kCmdRedo, kCmdQuit, kCmdFitWindow, kCmdSelector, kCmdMover,
-                   kCmdToggleCursorMode, kCmdNudgeLeft, kCmdGrowHeight, kCmdHistogram, kCmdShowPalette})
+                   kCmdToggleCursorMode, kCmdNudgeLeft, kCmdGrowHeight, kCmdHistogram, kCmdShowPalette,
+                   kCmdNegative, kCmdGrayScale, kCmdFlip, kCmdMirror, kCmdRotate180, kCmdRotateRight,
+                   kCmdRotateLeft, kCmdGaussianBlur, kCmdScramble, kCmdArtist, kCmdCountColors})
         QVERIFY2(d.handlerName(id) != kPendingHandlerName, qPrintable(QString::number(id)));
-    for (int id : {kCmdLoadImage, kCmdNegative, kCmdQuantize, kCmdScramble, kCmdArtist, kCmdHelp})
+    for (int id : {kCmdQuantize, kCmdHelp})
         QCOMPARE(QString::fromStdString(d.handlerName(id)), QString(kPendingHandlerName));
 }
 
@@ -562,6 +565,39 @@ void MainWindowTest::moverDragPansALargeImage() {
     QCOMPARE(editor.working().width(), 800);
     QCOMPARE(canvas()->size(), QSize(800, 450));
     QVERIFY(!editor.view().imageLarger);
+}
+
+// The image commands reached through the real menu items: the working image
+// changes, the change is recorded, and Undo brings the old image and size back.
+void MainWindowTest::menuCommandsChangeTheImage() {
+    Editor& editor = m_context->editor();
+    MainWindow& window = m_context->window();
+    auto trigger = [&](const QString& menuTitle, const QString& text) {
+        for (QAction* title : window.menuBar()->actions()) {
+            if (title->text() != menuTitle) continue;
+            for (QAction* a : title->menu()->actions())
+                if (a->text() == text) {
+                    a->trigger();
+                    return true;
+                }
+        }
+        return false;
+    };
+    const Image original = editor.working();
+    QVERIFY(trigger("Rotate", "Rotate Right"));
+    QCOMPARE(editor.working().width(), original.height());
+    QCOMPARE(editor.working().height(), original.width());
+    QCOMPARE(editor.working().pixel(original.height() - 1, 0), original.pixel(0, 0));
+    QVERIFY(window.toolbarAction(kCmdUndo)->isEnabled());
+
+    QVERIFY(trigger("Colors", "Negative"));
+    QCOMPARE(editor.working().pixel(original.height() - 1, 0) & kColorMask, ~original.pixel(0, 0) & kColorMask);
+
+    QTest::keyClick(canvas(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(canvas(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(editor.working(), original);
+    QCOMPARE(canvas()->size(), QSize(800, 450));
+    m_context->dispatch().run(kCmdRevert);
 }
 
 void MainWindowTest::toolWindowEventsReachTheirHandler() {
