@@ -8,21 +8,7 @@
 
 #include "adjust/rounding.h"
 
-// Vector paths: SSE2 (part of every x86-64 processor) always, AVX2 where the
-// processor has it, chosen at run time. TARNEL_NO_SIMD builds the plain code
-// only. Every path produces the same pixels.
-#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
-#include <immintrin.h>
-#define TARNEL_BRIGHTNESS_SSE2 1
-#if defined(__GNUC__) || defined(__clang__)
-#define TARNEL_BRIGHTNESS_AVX2 1
-#define TARNEL_TARGET_AVX2 __attribute__((target("avx2")))
-#elif defined(_MSC_VER)
-#include <intrin.h>
-#define TARNEL_BRIGHTNESS_AVX2 1
-#define TARNEL_TARGET_AVX2
-#endif
-#endif
+#include "core/simd.h"
 
 namespace tarnel {
 namespace {
@@ -110,7 +96,7 @@ inline Color brightenPixel(Color c, int b, const int* amounts, Enables on) {
     return (c & 0xFF000000u) | rgb(limitChannel<Limit>(r), limitChannel<Limit>(g), limitChannel<Limit>(bl));
 }
 
-#if TARNEL_BRIGHTNESS_SSE2
+#if TARNEL_SIMD_SSE2
 // Four pixels at a time, with the results of brightenPixel:
 // - channels, amounts and limits are 32-bit lanes holding values within
 //   -32768..32767, whose upper halves are the sign extension of the lower
@@ -230,9 +216,9 @@ void brightenRowSse2(Color* p, int n, int b, const int* amounts, Enables on) {
     for (; x < n; ++x) p[x] = brightenPixel<Limit, Ratio>(p[x], b, amounts, on);
 }
 
-#endif  // TARNEL_BRIGHTNESS_SSE2
+#endif  // TARNEL_SIMD_SSE2
 
-#ifdef TARNEL_BRIGHTNESS_AVX2
+#ifdef TARNEL_SIMD_AVX2
 // Eight pixels at a time: the four-pixel steps above, lane for lane.
 TARNEL_TARGET_AVX2 inline __m256i ratioChannels8(__m256i value, __m256 inverseSum, __m256 total, __m256& distance) {
     const __m256 x = _mm256_mul_ps(_mm256_mul_ps(total, _mm256_cvtepi32_ps(value)), inverseSum);
@@ -329,21 +315,7 @@ TARNEL_TARGET_AVX2 void brightenRowAvx2(Color* p, int n, int b, const int* amoun
     // The rest, fewer than eight, four at a time and then one by one.
     if (x < n) brightenRowSse2<Limit, Ratio, AllOn>(p + x, n - x, b, amounts, on);
 }
-#endif  // TARNEL_BRIGHTNESS_AVX2
-
-[[maybe_unused]] bool processorHasAvx2() {
-#if defined(TARNEL_BRIGHTNESS_AVX2) && (defined(__GNUC__) || defined(__clang__))
-    return __builtin_cpu_supports("avx2");
-#elif defined(TARNEL_BRIGHTNESS_AVX2) && defined(_MSC_VER)
-    int info[4];
-    __cpuid(info, 1);
-    const bool osSavesYmm = (info[2] & (1 << 27)) && (_xgetbv(0) & 6) == 6;
-    __cpuidex(info, 7, 0);
-    return osSavesYmm && (info[1] & (1 << 5));
-#else
-    return false;
-#endif
-}
+#endif  // TARNEL_SIMD_AVX2
 
 template <BrightnessLimit Limit, bool Ratio>
 void brightenRowPlain(Color* p, int n, int b, const int* amounts, Enables on) {
@@ -357,11 +329,11 @@ using RowFn = void (*)(Color* p, int n, int b, const int* amounts, Enables on);
 template <BrightnessLimit Limit, bool Ratio>
 RowFn rowFunction(detail::BrightnessPath path, bool allOn) {
     using detail::BrightnessPath;
-#ifdef TARNEL_BRIGHTNESS_AVX2
-    if ((path == BrightnessPath::Best || path == BrightnessPath::Avx2) && processorHasAvx2())
+#ifdef TARNEL_SIMD_AVX2
+    if ((path == BrightnessPath::Best || path == BrightnessPath::Avx2) && cpuHasAvx2())
         return allOn ? brightenRowAvx2<Limit, Ratio, true> : brightenRowAvx2<Limit, Ratio, false>;
 #endif
-#ifdef TARNEL_BRIGHTNESS_SSE2
+#ifdef TARNEL_SIMD_SSE2
     if (path != BrightnessPath::Plain)
         return allOn ? brightenRowSse2<Limit, Ratio, true> : brightenRowSse2<Limit, Ratio, false>;
 #endif
@@ -409,7 +381,7 @@ void detail::adjustBrightnessWith(Image& image, const Rect& area, int amount, co
     const Rect clip = intersected(area, image.rect());
     // Zero moves nothing in any mode (a ratio spread by 0 gives each channel back).
     if (b == 0 || clip.isEmpty() || image.isNull()) return;
-#ifdef TARNEL_BRIGHTNESS_SSE2
+#ifdef TARNEL_SIMD_SSE2
     const bool vectors = path != BrightnessPath::Plain;  // faster than the tables
 #else
     const bool vectors = false;

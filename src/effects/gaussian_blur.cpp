@@ -5,21 +5,7 @@
 #include <cstring>
 #include <vector>
 
-// Vector paths: SSE2 (part of every x86-64 processor) always, AVX2 where the
-// processor has it, chosen at run time. TARNEL_NO_SIMD builds the plain code
-// only. Every path produces the same bytes.
-#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
-#include <immintrin.h>
-#define TARNEL_BLUR_SSE2 1
-#if defined(__GNUC__) || defined(__clang__)
-#define TARNEL_BLUR_AVX2 1
-#define TARNEL_TARGET_AVX2 __attribute__((target("avx2")))
-#elif defined(_MSC_VER)
-#include <intrin.h>
-#define TARNEL_BLUR_AVX2 1
-#define TARNEL_TARGET_AVX2
-#endif
-#endif
+#include "core/simd.h"
 
 namespace tarnel {
 namespace {
@@ -51,7 +37,7 @@ void rowStepPlain(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* 
     }
 }
 
-#ifdef TARNEL_BLUR_SSE2
+#ifdef TARNEL_SIMD_SSE2
 // The arithmetic of one step on 16-bit lanes, shared by the SSE2 and AVX2
 // forms: T = (s(k-2) + s(k+2)) + 4 (s(k-1) + s(k) + s(k+1)) + 2 s(k) + e.
 #define TARNEL_BLUR_TAPS(add, shl, m2, m1, c, p1, p2, e) \
@@ -81,7 +67,7 @@ void rowStepSse2(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* c
 }
 #endif
 
-#ifdef TARNEL_BLUR_AVX2
+#ifdef TARNEL_SIMD_AVX2
 // Unpacking and packing work within each 128-bit half, so widening with
 // unpacklo/unpackhi and narrowing with packus keeps every byte in place.
 TARNEL_TARGET_AVX2 void rowStepAvx2(const std::uint8_t* p2, const std::uint8_t* p1, std::uint8_t* cur,
@@ -182,7 +168,7 @@ void filterLine(std::uint8_t* start, int count, std::ptrdiff_t step) {
     }
 }
 
-#ifdef TARNEL_BLUR_SSE2
+#ifdef TARNEL_SIMD_SSE2
 
 // Rows filtered together by the row pass: two groups of four, so that two
 // independent remainder chains keep the processor busy.
@@ -273,7 +259,7 @@ void filterStripSse2(Color* strip, int count) {
     }
 }
 
-#ifdef TARNEL_BLUR_AVX2
+#ifdef TARNEL_SIMD_AVX2
 // The same with one 256-bit register covering both groups of a strip element.
 TARNEL_TARGET_AVX2 void filterStripAvx2(Color* strip, int count) {
     static_assert(kStripRows == 8, "one 256-bit register per strip element");
@@ -313,7 +299,7 @@ TARNEL_TARGET_AVX2 void filterStripAvx2(Color* strip, int count) {
 }
 #endif
 
-#endif  // TARNEL_BLUR_SSE2
+#endif  // TARNEL_SIMD_SSE2
 
 // The routines one blur runs with.
 struct Kernels {
@@ -321,27 +307,13 @@ struct Kernels {
     void (*strip)(Color* strip, int count) = nullptr;  // null: rows one at a time
 };
 
-[[maybe_unused]] bool processorHasAvx2() {
-#if defined(TARNEL_BLUR_AVX2) && (defined(__GNUC__) || defined(__clang__))
-    return __builtin_cpu_supports("avx2");
-#elif defined(TARNEL_BLUR_AVX2) && defined(_MSC_VER)
-    int info[4];
-    __cpuid(info, 1);
-    const bool osSavesYmm = (info[2] & (1 << 27)) && (_xgetbv(0) & 6) == 6;
-    __cpuidex(info, 7, 0);
-    return osSavesYmm && (info[1] & (1 << 5));
-#else
-    return false;
-#endif
-}
-
 Kernels kernelsFor(detail::BlurSimd simd) {
     Kernels k;
-#ifdef TARNEL_BLUR_SSE2
+#ifdef TARNEL_SIMD_SSE2
     k.rowStep = rowStepSse2;
     k.strip = filterStripSse2;
-#ifdef TARNEL_BLUR_AVX2
-    static const bool avx2 = processorHasAvx2();
+#ifdef TARNEL_SIMD_AVX2
+    static const bool avx2 = cpuHasAvx2();
     if (simd == detail::BlurSimd::Widest && avx2) {
         k.rowStep = rowStepAvx2;
         k.strip = filterStripAvx2;
@@ -353,7 +325,7 @@ Kernels kernelsFor(detail::BlurSimd simd) {
 }
 
 // Rows filtered together by the row pass.
-#ifdef TARNEL_BLUR_SSE2
+#ifdef TARNEL_SIMD_SSE2
 constexpr int kRowPassStrip = kStripRows;
 #else
 constexpr int kRowPassStrip = 8;
@@ -366,7 +338,7 @@ constexpr int kRowPassStrip = 8;
 class RowFilter {
 public:
     RowFilter(int width, const Kernels& kernels) : m_width(width), m_kernels(kernels) {
-#ifdef TARNEL_BLUR_SSE2
+#ifdef TARNEL_SIMD_SSE2
         if (kernels.strip && width >= kMinLineLength) {
             m_strip.resize(static_cast<std::size_t>(width) * kStripRows);
             m_padding.assign(static_cast<std::size_t>(width), 0);  // stands in for rows below the image
@@ -377,7 +349,7 @@ public:
     // Filters rowCount (at most kRowPassStrip) rows starting at first.
     void filter(Color* first, int rowCount, std::ptrdiff_t stride) {
         if (m_width < kMinLineLength) return;
-#ifdef TARNEL_BLUR_SSE2
+#ifdef TARNEL_SIMD_SSE2
         if (m_kernels.strip) {
             Color* rows[kStripRows];
             for (int r = 0; r < kStripRows; ++r) rows[r] = r < rowCount ? first + r * stride : m_padding.data();

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/simd.h"
 #include "quantize/dither.h"
 
 namespace tarnel {
@@ -221,7 +222,7 @@ void NeuQuantNetwork::learn(const Image& image, const Rect& area, int sampleFact
     if (image.isNull() || r.isEmpty()) return;
     const int f = std::clamp(sampleFactor, 1, kMaxSampleFactor);
 #if defined(TARNEL_NEUQUANT_AVX2)
-    if (__builtin_cpu_supports("avx2")) {
+    if (cpuHasAvx2()) {
         learnWalkAvx2(m_net, image, r, f);
         return;
     }
@@ -393,7 +394,7 @@ void NeuQuantNetwork::map(Image& image, const Rect& area, bool dither) const {
     const Rect r = intersected(area, image.rect());
     if (image.isNull() || r.isEmpty()) return;
 #if defined(TARNEL_NEUQUANT_AVX2)
-    if (__builtin_cpu_supports("avx2")) {
+    if (cpuHasAvx2()) {
         mapAreaAvx2(m_index, m_palette.data(), image, r, dither);
         return;
     }
