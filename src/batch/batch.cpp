@@ -122,6 +122,21 @@ constexpr const char* kAnchorNames[] = {
     "top-left", "top", "top-right", "left", "center", "right", "bottom-left", "bottom", "bottom-right",
 };
 
+// Rotating by 90 degrees, resizing, the canvas and cropping always work on
+// the whole image, as in the editor.
+bool usesArea(StepKind kind) {
+    switch (kind) {
+    case StepKind::RotateRight:
+    case StepKind::RotateLeft:
+    case StepKind::Resize:
+    case StepKind::Canvas:
+    case StepKind::Crop:
+        return false;
+    default:
+        return true;
+    }
+}
+
 // The io module's messages usually name the file already; say it once.
 std::string describeFileError(const std::string& what, const std::string& path, const std::string& message) {
     const std::string quoted = "\"" + path + "\"";
@@ -463,10 +478,11 @@ int runJob(const Job& job, std::ostream& out, std::ostream& err) {
         // The area is clipped again at every step: rotations, resizing and
         // cropping change the image's size.
         const Rect area = clippedArea(image, job.area);
+        const bool areaMissed = area.isEmpty() && usesArea(step.kind);
         start = Clock::now();
-        if (area.isEmpty() || !applyStep(image, step, area, out, error)) {
-            if (area.isEmpty()) error = "--area lies outside the " + std::to_string(image.width()) + " x " +
-                                        std::to_string(image.height()) + " image";
+        if (areaMissed || !applyStep(image, step, area, out, error)) {
+            if (areaMissed) error = "--area lies outside the " + std::to_string(image.width()) + " x " +
+                                    std::to_string(image.height()) + " image";
             err << "tarnel-batch: step '" << step.text << "' failed: " << error << "\n";
             return kExitFailure;
         }

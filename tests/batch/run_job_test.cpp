@@ -136,6 +136,10 @@ TEST_F(BatchRun, FailuresWriteNothing) {
     // The area meets the image at first but no longer after the crop.
     EXPECT_EQ(run({path("in.png"), path("keep.png"), "--area", "20,20,5,5", "crop=0,0,10,10", "gray"}), kExitFailure);
     EXPECT_EQ(run({path("in.png"), path("keep.png"), "quantize=adaptive,300"}), kExitUsage);
+    // Steps that ignore the area still run once it has left the image.
+    EXPECT_EQ(run({path("in.png"), path("ok.bmp"), "--area", "20,20,5,5", "crop=0,0,10,10", "rotate-right"}), kExitOk)
+        << m_err.str();
+    fs::remove(path("ok.bmp"));
     EXPECT_EQ(run({path("in.png"), path("no-such-folder/out.png")}), kExitFailure);
     EXPECT_FALSE(fs::exists(path("no-such-folder")));
 
