@@ -249,10 +249,14 @@ NearestTable::NearestTable(const SearchPalette& palette)
     : m_palette(palette),
       m_entries(palette.m_entries.data()),
       m_coarse(std::size_t{1} << (3 * (8 - kCoarseShift))),
-      m_fine(std::size_t{1} << (3 * (8 - kFineShift))),
-      m_known(static_cast<std::uint16_t*>(std::calloc(std::size_t{1} << 24, sizeof(std::uint16_t)))) {
-    if (!m_known)
-        throw std::bad_alloc();
+      m_fine(std::size_t{1} << (3 * (8 - kFineShift))) {
+    // A palette one entry past the byte's reach still remembers all but that
+    // entry's colours.
+    if (palette.size() <= kMaxRemembered + 1) {
+        m_known.reset(static_cast<std::uint8_t*>(std::calloc(std::size_t{1} << 24, 1)));
+        if (!m_known)
+            throw std::bad_alloc();
+    }
     for (std::uint32_t v = 0; v < 256; ++v)
         for (int bit = 0; bit < 8; ++bit)
             for (int channel = 0; channel < 3; ++channel)
@@ -342,7 +346,7 @@ int NearestTable::decide(Color c, Cube cube) const {
     return (rank & 1) ? up0 + (rank >> 1) : up0 - 1 - (rank >> 1);
 }
 
-void NearestTable::FreeDeleter::operator()(std::uint16_t* p) const { std::free(p); }
+void NearestTable::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
 
 void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int strength) {
     if (image.isNull() || palette.empty())
@@ -366,7 +370,7 @@ void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int
     // colours repeat (no diffusion); small palettes mostly leave a single
     // candidate per cube, which is cheaper to read than a table of colours.
     NearestTable table(palette);
-    if (strength == 0 || palette.size() > kRememberFromEntries) {
+    if (palette.size() <= NearestTable::kMaxRemembered + 1 && (strength == 0 || palette.size() > kRememberFromEntries)) {
         struct Remembered {
             NearestTable& table;
             Color nearest(Color c) { return table.rememberedNearest(c); }

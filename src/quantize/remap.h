@@ -104,20 +104,26 @@ public:
     }
 
     // The same, remembering the result for every colour asked: for images
-    // whose colours repeat. A colour's entry position is kept in 16 bits
+    // whose colours repeat. A colour's entry position is kept in one byte
     // (0 = not yet known) in a table of all 2^24 colours, laid out like the
-    // cubes, which the system zero-fills page by page as they are touched.
+    // cubes (a fine cube's 64 colours share a cache line), which the system
+    // zero-fills page by page as they are touched. Positions past
+    // kMaxRemembered are worked out again on every ask.
     Color rememberedNearest(Color c) {
         const std::uint32_t place = m_spread[0][c & 0xFFu] | m_spread[1][(c >> 8) & 0xFFu] | m_spread[2][(c >> 16) & 0xFFu];
-        std::uint16_t& known = m_known.get()[place];
-        if (known == 0) {
-            Cube cube = m_fine[place >> kFinePlaceShift];
-            if (cube.count == 0)
-                cube = fillFine(place >> kFinePlaceShift, c);
-            known = static_cast<std::uint16_t>(cube.count == 1 ? static_cast<int>(cube.start) : decide(c, cube));
-        }
-        return m_entries[known];
+        if (!m_known)
+            return m_entries[lookUp(place, c)];
+        std::uint8_t& known = m_known.get()[place];
+        if (known != 0)
+            return m_entries[known];
+        const int position = lookUp(place, c);
+        if (position <= kMaxRemembered)
+            known = static_cast<std::uint8_t>(position);
+        return m_entries[position];
     }
+
+    // The largest entry position a remembered result can hold.
+    static constexpr int kMaxRemembered = 255;
 
 private:
     struct Cube {
@@ -136,6 +142,13 @@ private:
     Cube coarseCube(Color c);
     Cube fillFine(std::uint32_t place, Color c);
     int decide(Color c, Cube cube) const;
+    // The entry position nearest to c; place is c's interleaved place.
+    int lookUp(std::uint32_t place, Color c) {
+        Cube cube = m_fine[place >> kFinePlaceShift];
+        if (cube.count == 0)
+            cube = fillFine(place >> kFinePlaceShift, c);
+        return cube.count == 1 ? static_cast<int>(cube.start) : decide(c, cube);
+    }
 
     const SearchPalette& m_palette;
     const Color* m_entries;
@@ -144,9 +157,10 @@ private:
     // Each cube's candidates are a run of its pool.
     std::vector<Candidate> m_coarsePool, m_finePool;
     struct FreeDeleter {
-        void operator()(std::uint16_t* p) const;
+        void operator()(std::uint8_t* p) const;
     };
-    std::unique_ptr<std::uint16_t, FreeDeleter> m_known;
+    // Null for palettes with more entries than a byte remembers usefully.
+    std::unique_ptr<std::uint8_t, FreeDeleter> m_known;
     std::vector<std::int64_t> m_lowBounds;  // scratch for working out a cube
 };
 
