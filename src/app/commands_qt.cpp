@@ -1,9 +1,12 @@
 #include "app/commands_qt.h"
 
+#include <memory>
+
 #include "app/app_context_qt.h"
 #include "app/command_ids.h"
 #include "app/dispatch.h"
 #include "app/editor.h"
+#include "app/file_commands_qt.h"
 #include "app/image_commands.h"
 #include "app/main_window.h"
 #include "app/view.h"
@@ -13,8 +16,6 @@ namespace tarnel {
 namespace {
 
 // --- commands of tools still to come: named, doing nothing yet -------------
-void loadImageCommand(AppContext&) {}
-void saveImageCommand(AppContext&) {}
 void newImageCommand(AppContext&) {}
 void copyCommand(AppContext&) {}
 void cropCommand(AppContext&) {}
@@ -90,8 +91,9 @@ void installCommands(AppContext& context) {
     d.set(kCmdShowPalette, [&c](int) { togglePaletteWindow(c); }, "palette");
 
     // Files and clipboard.
-    pending(kCmdLoadImage, loadImageCommand);
-    pending(kCmdSaveImage, saveImageCommand);
+    auto files = std::make_shared<FileState>();  // shared by Load and Save until exit
+    d.set(kCmdLoadImage, [&c, files](int) { loadImageCommand(c, *files); }, "load image");
+    d.set(kCmdSaveImage, [&c, files](int) { saveImageCommand(c, *files); }, "save image");
     pending(kCmdNewImage, newImageCommand);
     pending(kCmdCopy, copyCommand);
     pending(kCmdPasteNewImage, pasteNewImageCommand);

@@ -260,9 +260,10 @@ Size QtPlatform::textSize(const std::string& text, const FontSpec& font) {
     return Size{metrics.horizontalAdvance(QString::fromStdString(text)), metrics.height()};
 }
 
-std::optional<QString> QtPlatform::openFileName(const QString& title, const QString& folder, const QString& filter) {
+std::optional<QString> QtPlatform::openFileName(const QString& title, const QString& folder, const QString& filter,
+                                                QString* selectedFilter) {
     if (m_fileAnswerer) return m_fileAnswerer(title);
-    const QString name = QFileDialog::getOpenFileName(dialogParent(), title, folder, filter);
+    const QString name = QFileDialog::getOpenFileName(dialogParent(), title, folder, filter, selectedFilter);
     if (name.isEmpty()) return std::nullopt;
     return name;
 }

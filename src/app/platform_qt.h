@@ -79,7 +79,8 @@ public:
     // Each returns nothing when the user cancels. filter uses Qt's filter
     // syntax ("image.png (*.png);;image.bmp (*.bmp)"); selectedFilter
     // receives the filter chosen.
-    std::optional<QString> openFileName(const QString& title, const QString& folder, const QString& filter);
+    std::optional<QString> openFileName(const QString& title, const QString& folder, const QString& filter,
+                                        QString* selectedFilter = nullptr);
     std::optional<QString> saveFileName(const QString& title, const QString& path, const QString& filter,
                                         QString* selectedFilter = nullptr);
     // Colours as 0x00BBGGRR.
