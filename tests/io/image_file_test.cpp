@@ -53,7 +53,9 @@ TEST_F(ImageFile, SaveThenLoadEveryFormat) {
         ASSERT_TRUE(loaded.ok()) << loaded.message;
         EXPECT_EQ(loaded.image.width(), 40);
         EXPECT_EQ(loaded.image.height(), 30);
-        if (c.format == ImageFormat::Png || c.format == ImageFormat::Bmp) EXPECT_TRUE(loaded.image == image);
+        if (c.format == ImageFormat::Png || c.format == ImageFormat::Bmp) {
+            EXPECT_TRUE(loaded.image == image);
+        }
     }
     EXPECT_EQ(fileCount(), 4u);  // no temporary files left behind
 }
@@ -113,7 +115,9 @@ TEST_F(ImageFile, LoadErrorsSayWhatWentWrong) {
         ASSERT_TRUE(full.ok());
         for (std::size_t n = 0; n < full.bytes.size(); n += 1 + n / 8) {
             const DecodeResult r = decodeImage(std::span(full.bytes.data(), n));
-            if (!r.ok()) EXPECT_FALSE(r.message.empty());
+            if (!r.ok()) {
+                EXPECT_FALSE(r.message.empty());
+            }
         }
     }
     const EncodeResult png = encodeImage(test::randomImage(20, 10, 24, 2), ImageFormat::Png);
