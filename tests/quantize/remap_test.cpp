@@ -173,6 +173,19 @@ TEST(Remap, AwkwardSizesMatchTheReferencePass) {
         }
 }
 
+TEST(Remap, EveryDiffusionStrengthMatchesTheReferencePass) {
+    // The vector steps scale the error sum in 16 bits; the extreme
+    // strengths and those it does not take must give the plain results.
+    const Image source = test::photoLikeImage(23, 11, 32, 4);
+    const Palette palette = randomPalette(40, 9);
+    const SearchPalette search(palette);
+    for (int strength : {1, 37, 127, 128, 200, 255, 256, 300}) {
+        Image fast = source;
+        remapPass(fast, fast.rect(), search, strength);
+        ASSERT_TRUE(fast == test::referenceRemap(source, palette, strength)) << strength;
+    }
+}
+
 TEST(Remap, AnAreaIsMappedAsAnImageOfItsOwn) {
     const Image source = test::photoLikeImage(50, 40, 32, 8);
     const Palette palette = fixedPalette(QuantizeMethod::Ega64);
