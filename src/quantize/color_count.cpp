@@ -1,6 +1,16 @@
 #include "quantize/color_count.h"
 
+#include <bit>
+#include <cstring>
+
 namespace tarnel {
+
+namespace {
+
+// Areas of at least this many pixels are marked first and counted after.
+constexpr std::int64_t kCountAtEndFromPixels = std::int64_t{1} << 18;
+
+}  // namespace
 
 ColorSet::ColorSet() : m_bits(new std::uint8_t[kColors / 8]()) {}
 
@@ -22,6 +32,34 @@ int ColorSet::insertArea(const Image& image, const Rect& area) {
     return added;
 }
 
+void ColorSet::markArea(const Image& image, const Rect& area) {
+    for (int y = area.top; y <= area.bottom; ++y) {
+        const Color* row = image.row(y);
+        // Setting a bit needs no test, so the loop has no branch on the
+        // colours; repeating the last colour is skipped all the same, as
+        // setting the same byte again would wait for the previous store.
+        Color previous = ~row[area.left] & kColorMask;
+        for (int x = area.left; x <= area.right; ++x) {
+            const Color v = row[x] & kColorMask;
+            if (v == previous)
+                continue;
+            previous = v;
+            m_bits[v >> 3] |= static_cast<std::uint8_t>(1u << (v & 7u));
+        }
+    }
+}
+
+int ColorSet::size() const {
+    const std::uint8_t* bytes = m_bits.get();
+    int count = 0;
+    for (std::uint32_t i = 0; i < kColors / 8; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + i, sizeof word);
+        count += std::popcount(word);
+    }
+    return count;
+}
+
 int countColors(const Image& image, const Rect& area) {
     if (image.isNull())
         return 0;
@@ -29,7 +67,12 @@ int countColors(const Image& image, const Rect& area) {
     if (clipped.isEmpty())
         return 0;
     ColorSet seen;
-    return seen.insertArea(image, clipped);
+    // Counting the set bits once costs about as much as testing a few
+    // hundred thousand pixels: small areas count as they go.
+    if (static_cast<std::int64_t>(clipped.width()) * clipped.height() < kCountAtEndFromPixels)
+        return seen.insertArea(image, clipped);
+    seen.markArea(image, clipped);
+    return seen.size();
 }
 
 }  // namespace tarnel

@@ -40,6 +40,10 @@ public:
     }
     // Adds every pixel of area (already clipped); returns how many were new.
     int insertArea(const Image& image, const Rect& area);
+    // The same without counting (faster for large areas).
+    void markArea(const Image& image, const Rect& area);
+    // The number of colours in the set.
+    int size() const;
 
 private:
     std::unique_ptr<std::uint8_t[]> m_bits;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "common/test_images.h"
 
@@ -50,6 +52,29 @@ TEST(CountColors, MatchesASetAndCountsOnlyTheArea) {
         EXPECT_EQ(countColors(*img, Rect{-10, -10, 1000, 1000}), static_cast<int>(whole.size()));
         EXPECT_EQ(countColors(*img, Rect{60, 0, 70, 10}), 0);
     }
+}
+
+TEST(CountColors, LargeAreasCountedAfterMarkingMatchASortedList) {
+    // Large areas set bits first and count them at the end; smaller ones
+    // count as they go. Both must agree with a plain distinct count, with
+    // alpha varying and colours repeating in and across rows.
+    Image image = test::randomImage(613, 457, 32, 21);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((x / 3 + y) % 4 != 0)
+                image.setPixel(x, y, (image.pixel(x, y) & 0xFFE0F0C0u) ^ (static_cast<Color>(x) << 24));
+    const auto distinct = [&image](const Rect& area) {
+        std::vector<Color> colors;
+        for (int y = area.top; y <= area.bottom; ++y)
+            for (int x = area.left; x <= area.right; ++x)
+                colors.push_back(image.pixel(x, y) & kColorMask);
+        std::sort(colors.begin(), colors.end());
+        return static_cast<int>(std::unique(colors.begin(), colors.end()) - colors.begin());
+    };
+    for (const Rect& area : {image.rect(), Rect{5, 3, 600, 450}, Rect{1, 1, 511, 510}, Rect{0, 0, 511, 511},
+                             Rect{7, 2, 300, 200}})
+        EXPECT_EQ(countColors(image, intersected(area, image.rect())), distinct(intersected(area, image.rect())))
+            << area.left << "," << area.top << " " << area.right << "," << area.bottom;
 }
 
 }  // namespace
