@@ -203,16 +203,21 @@ def _quote(a):
 
 
 def tarnel_step_time(argv, runs):
-    """Median of the step times tarnel-batch --time reports (decode and encode excluded)."""
-    values = []
+    """Medians of the elapsed and processor times tarnel-batch --time reports
+    for the steps (decode and encode excluded)."""
+    elapsed, cpu = [], []
     for _ in range(runs):
         r = sh(argv + ["--time"])
-        total = 0.0
+        e = c = 0.0
         for line in r.stderr.splitlines():
             if line.startswith("time ") and not line.startswith(("time decode:", "time encode:")):
-                total += float(line.rsplit(":", 1)[1].split()[0])
-        values.append(total)
-    return statistics.median(values)
+                # "time STEP: 12.345 ms, cpu 12.000 ms"
+                fields = line.rsplit(": ", 1)[1].replace(",", "").split()
+                e += float(fields[0])
+                c += float(fields[3])
+        elapsed.append(e)
+        cpu.append(c)
+    return statistics.median(elapsed), statistics.median(cpu)
 
 
 def psnr(reference, path):
@@ -255,7 +260,7 @@ def run(args):
                 if tool in threaded_tools and key in args.default_sizes.split(","):
                     row["default"], _ = hyperfine(argv, runs, warmup, default_env, j)
                 if tool == "tarnel" and group != "copy" and "decode+encode" not in group:
-                    row["step"] = tarnel_step_time(argv, 3)
+                    row["step"], row["step_cpu"] = tarnel_step_time(argv, 3)
                 if quality and output and os.path.exists(output):
                     row["psnr"] = psnr(img["png"], output)
                 if output and os.path.exists(output):
@@ -269,7 +274,7 @@ def run(args):
     # The raw figures, so that the table can be written again without
     # measuring (--report-only).
     with open(os.path.join(args.work, "raw.json"), "w") as f:
-        json.dump({"sections": sections, "started": started, "load_before": load_before,
+        json.dump({"sections": sections, "started": started, "runs": args.runs, "runs_large": args.runs_large, "load_before": load_before,
                    "load_after": load_after, "elapsed": args.elapsed}, f)
     write_report(args)
 
@@ -278,6 +283,8 @@ def write_report(args):
     with open(os.path.join(args.work, "raw.json")) as f:
         raw = json.load(f)
     args.elapsed = raw["elapsed"]
+    args.runs = raw.get("runs", args.runs)
+    args.runs_large = raw.get("runs_large", args.runs_large)
     with open(args.out, "w") as f:
         f.write(report(raw["sections"], raw["started"], raw["load_before"], raw["load_after"], args))
     print(f"written {args.out}", file=sys.stderr)
@@ -327,22 +334,23 @@ def report(sections, started, load_before, load_after, args):
              "run on an idle machine; *wall* is the median elapsed time. Operations read an "
              "uncompressed input (BMP; vips its own .v) and write BMP (vips .v). *net* = the run minus the "
              "same tool's copy run (read the input, write it again), i.e. the operation's own cost. "
-             "*ratio* = peer net CPU / tarnel net CPU for the same operation (the first tarnel row of the group): above 1 "
+             "*ratio* = peer net CPU / tarnel step CPU for the same operation (the first tarnel row of the group; "
+             "the step CPU is tarnel's processor time around the step alone, from --time): above 1 "
              "tarnel is faster, below 1 the peer is faster (marked **peer faster**). pngquant and pngnq read and "
-             "write PNG only, so their ratio compares their whole run with tarnel's net plus tarnel's PNG -> BMP "
+             "write PNG only, so their ratio compares their whole run with tarnel's step plus tarnel's PNG -> BMP "
              "copy run. Decode+encode rows compare whole runs. *ratio (wall)*: the same with the peer's wall time "
              "at its default thread count against tarnel's single-threaded wall time. *1 thread*: "
              "MAGICK_THREAD_LIMIT=1, OMP_NUM_THREADS=1, VIPS_CONCURRENCY=1; *default*: the tools' own thread "
              "counts (tarnel-batch is single-threaded, so only threaded peers are run twice). ImageMagick runs with "
              "a policy that lifts Debian's 256 MiB pixel-cache cap (else 4096 x 4096 images go to a disk cache). "
-             "*tarnel step*: tarnel's "
-             "own --time figure for the step alone (elapsed time, so the machine's load shows in it). PSNR (dB) is each output against the source PNG.", ""]
+             "*tarnel step*, *tarnel step CPU*: tarnel's "
+             "own --time figures for the step alone, elapsed (the machine's load shows in it) and processor time. PSNR (dB) is each output against the source PNG.", ""]
     for key, img, rows in sections:
         runs = args.runs if key == "hd" else args.runs_large
         lines.append(f"### {img['w']} x {img['h']} ({img['source']} scaled and cropped), {runs} runs per command")
         lines.append("")
-        lines.append("| operation | tool | command | CPU, 1 thread | net CPU | ratio | wall, 1 thread | wall, default threads | ratio (wall) | tarnel step (wall) | PSNR | output bytes |")
-        lines.append("|---|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+        lines.append("| operation | tool | command | CPU, 1 thread | net CPU | ratio | wall, 1 thread | wall, default threads | ratio (wall) | tarnel step | tarnel step CPU | PSNR | output bytes |")
+        lines.append("|---|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
         copy = {r["tool"]: r.get("single") for r in rows if r["group"] == "copy"}
         copy_wall = {r["tool"]: r.get("wall") for r in rows if r["group"] == "copy"}
         copy_default = {r["tool"]: r.get("default", r.get("wall")) for r in rows if r["group"] == "copy"}
@@ -353,7 +361,7 @@ def report(sections, started, load_before, load_after, args):
         for r in rows:
             cells = [r["group"], r["tool"], "`" + r["label"] + "`" if r.get("single") is not None else r["label"]]
             if "error" in r:
-                cells += ["failed: " + " ".join(r["error"])[:60]] + [""] * 8
+                cells += ["failed: " + " ".join(r["error"])[:60]] + [""] * 9
                 lines.append("| " + " | ".join(cells) + " |")
                 continue
             single = r.get("single")
@@ -366,8 +374,11 @@ def report(sections, started, load_before, load_after, args):
             ref = reference.get(r["group"])
             ratio = ratio_d = ""
             if ref is not None and r is not ref and single is not None:
-                ref_net = max(ref["single"] - copy["tarnel"], 0.0)
-                ref_wall_net = max(ref["wall"] - copy_wall["tarnel"], 0.0)
+                # tarnel's own cost of the step: its processor time measured
+                # in-process around the step alone, steadier than a difference
+                # of two whole runs; its elapsed time for the wall ratios.
+                ref_net = ref.get("step_cpu", max(ref["single"] - copy["tarnel"], 0.0))
+                ref_wall_net = ref.get("step", max(ref["wall"] - copy_wall["tarnel"], 0.0))
                 if codec:
                     ratio = _ratio(single, ref["single"])
                     if "default" in r:
@@ -382,7 +393,7 @@ def report(sections, started, load_before, load_after, args):
                     if "default" in r and copy_default.get(r["tool"]) is not None:
                         ratio_d = _ratio(max(r["default"] - copy_default[r["tool"]], 0.0), ref_wall_net)
             p = r.get("psnr")
-            cells += [fmt(single), fmt(net), ratio, fmt(r.get("wall")), fmt(r.get("default")), ratio_d, fmt(r.get("step")),
+            cells += [fmt(single), fmt(net), ratio, fmt(r.get("wall")), fmt(r.get("default")), ratio_d, fmt(r.get("step")), fmt(r.get("step_cpu")),
                       "" if p is None else f"{p:.2f}", str(r.get("bytes", ""))]
             lines.append("| " + " | ".join(cells) + " |")
         lines.append("")

@@ -17,7 +17,8 @@ Options
                    Rotate right/left, resize, canvas and crop always work on
                    the whole image.
   --time           print the time of the decode, of every step alone and of
-                   the encode to standard error.
+                   the encode to standard error, elapsed and processor time
+                   ("time blur: 10.2 ms, cpu 9.9 ms").
   --help, -h       print this text.
 
 Steps
