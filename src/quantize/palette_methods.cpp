@@ -5,9 +5,11 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
+#include "core/simd.h"
 #include "quantize/color_count.h"
 #include "quantize/dither.h"
 #include "quantize/fixed_palettes.h"
@@ -35,8 +37,79 @@ constexpr int kCodeCount = 1 << (3 * kCodeBits);  // one per (red, green, blue) 
 // Maps every pixel of area through the three channel quantizers and returns
 // the distinct output colours (ascending by code triple). Pixels are looked
 // up as a 12-bit code triple: red code in bits 8-11, green 4-7, blue 0-3.
+using SeenCodes = std::array<std::uint8_t, kCodeCount>;
+
+#if defined(TARNEL_SIMD_SSE2)
+// The vector form of a channel quantizer: transform(pixels) takes four
+// pixels already read (dithered when asked) and returns their outputs
+// (top bytes left to the caller) and their code triples as 32-bit lanes.
+struct VectorResult {
+    __m128i out;
+    __m128i codes;
+};
+
+// Maps every pixel of area four at a time; a row's last one to three
+// pixels go through the same steps in a small buffer. The dither offsets
+// are added with saturating byte arithmetic, which is the clamp of the
+// dither read.
+template <typename Transform>
+void applyVector(Image& image, const Rect& area, bool dither, const Transform& transform, SeenCodes& seen) {
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(kAlphaMask));
+    for (int y = area.top; y <= area.bottom; ++y) {
+        // Offsets of the four pixels of a group, whose first column is
+        // area.left plus a multiple of four.
+        alignas(16) std::uint8_t add[16] = {}, subtract[16] = {};
+        if (dither)
+            for (int j = 0; j < 4; ++j) {
+                const int offset = kDitherMatrix[y & 3][(area.left + j) & 3];
+                for (int channel = 0; channel < 3; ++channel) {
+                    add[4 * j + channel] = static_cast<std::uint8_t>(std::max(offset, 0));
+                    subtract[4 * j + channel] = static_cast<std::uint8_t>(std::max(-offset, 0));
+                }
+            }
+        const __m128i up = _mm_load_si128(reinterpret_cast<const __m128i*>(add));
+        const __m128i down = _mm_load_si128(reinterpret_cast<const __m128i*>(subtract));
+        const auto group = [&](Color* pixels, int lanes) {
+            const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+            const __m128i read = _mm_subs_epu8(_mm_adds_epu8(in, up), down);
+            const VectorResult result = transform(read);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels),
+                             _mm_or_si128(_mm_andnot_si128(alpha, result.out), _mm_and_si128(alpha, in)));
+            alignas(16) std::uint32_t codes[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(codes), result.codes);
+            for (int j = 0; j < lanes; ++j)
+                seen[codes[j]] = 1;
+        };
+        Color* row = image.row(y) + area.left;
+        const int width = area.width();
+        int x = 0;
+        for (; x + 4 <= width; x += 4)
+            group(row + x, 4);
+        if (x < width) {
+            // The leftover pixels sit at the start of a group, so they take
+            // the first offsets; the unused lanes repeat a real pixel.
+            Color rest[4];
+            for (int j = 0; j < 4; ++j)
+                rest[j] = row[std::min(x + j, width - 1)];
+            group(rest, width - x);
+            for (int j = 0; x + j < width; ++j)
+                row[x + j] = rest[j];
+        }
+    }
+}
+
+// Code triples (red code in bits 8-11, green 4-7, blue 0-3) of outputs
+// whose channels keep their code in the top four bits.
+inline __m128i codesOfHighNibbles(__m128i out) {
+    const __m128i f0 = _mm_set1_epi32(0xF0);
+    return _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_and_si128(out, f0), 4),
+                                     _mm_and_si128(_mm_srli_epi32(out, 8), f0)),
+                        _mm_and_si128(_mm_srli_epi32(out, 20), _mm_set1_epi32(0x0F)));
+}
+#endif
+
 Palette applyChannelLevels(Image& image, const Rect& area, const ChannelLevels& red, const ChannelLevels& green,
-                           const ChannelLevels& blue, bool dither) {
+                           const ChannelLevels& blue, bool dither, [[maybe_unused]] const auto& vectorTransform) {
     std::array<Color, kCodeCount> colorOfCode{};
     for (int r = 0; r < 16; ++r)
         for (int g = 0; g < 16; ++g)
@@ -45,38 +118,45 @@ Palette applyChannelLevels(Image& image, const Rect& area, const ChannelLevels& 
                     rgb(red.value[static_cast<std::size_t>(r)], green.value[static_cast<std::size_t>(g)],
                         blue.value[static_cast<std::size_t>(b)]);
 
-    // Code tables for each of the 16 dither offsets (or the plain read),
-    // the offset and its saturation folded in.
-    struct CodeTables {
-        std::array<std::uint16_t, 256> red, green, blue;
-    };
-    const int tableCount = dither ? 16 : 1;
-    std::vector<CodeTables> tables(static_cast<std::size_t>(tableCount));
-    for (int t = 0; t < tableCount; ++t) {
-        const int offset = dither ? kDitherMatrix[t >> 2][t & 3] : 0;
-        for (int v = 0; v < 256; ++v) {
-            const std::size_t in = static_cast<std::size_t>(std::clamp(v + offset, 0, 255));
-            tables[static_cast<std::size_t>(t)].red[static_cast<std::size_t>(v)] =
-                static_cast<std::uint16_t>(red.code[in] << 8);
-            tables[static_cast<std::size_t>(t)].green[static_cast<std::size_t>(v)] =
-                static_cast<std::uint16_t>(green.code[in] << 4);
-            tables[static_cast<std::size_t>(t)].blue[static_cast<std::size_t>(v)] = blue.code[in];
+    SeenCodes seen{};
+#if defined(TARNEL_SIMD_SSE2)
+    if constexpr (!std::is_same_v<std::decay_t<decltype(vectorTransform)>, std::nullptr_t>) {
+        applyVector(image, area, dither, vectorTransform, seen);
+    } else
+#endif
+    {
+        // Code tables for each of the 16 dither offsets (or the plain read),
+        // the offset and its saturation folded in.
+        struct CodeTables {
+            std::array<std::uint16_t, 256> red, green, blue;
+        };
+        const int tableCount = dither ? 16 : 1;
+        std::vector<CodeTables> tables(static_cast<std::size_t>(tableCount));
+        for (int t = 0; t < tableCount; ++t) {
+            const int offset = dither ? kDitherMatrix[t >> 2][t & 3] : 0;
+            for (int v = 0; v < 256; ++v) {
+                const std::size_t in = static_cast<std::size_t>(std::clamp(v + offset, 0, 255));
+                tables[static_cast<std::size_t>(t)].red[static_cast<std::size_t>(v)] =
+                    static_cast<std::uint16_t>(red.code[in] << 8);
+                tables[static_cast<std::size_t>(t)].green[static_cast<std::size_t>(v)] =
+                    static_cast<std::uint16_t>(green.code[in] << 4);
+                tables[static_cast<std::size_t>(t)].blue[static_cast<std::size_t>(v)] = blue.code[in];
+            }
         }
-    }
 
-    std::array<std::uint8_t, kCodeCount> seen{};
-    for (int y = area.top; y <= area.bottom; ++y) {
-        Color* row = image.row(y);
-        // The table for column x is rowTables[x & 3].
-        const CodeTables* rowTables[4];
-        for (int j = 0; j < 4; ++j)
-            rowTables[j] = &tables[dither ? static_cast<std::size_t>(((y & 3) << 2) | j) : 0];
-        for (int x = area.left; x <= area.right; ++x) {
-            const Color c = row[x];
-            const CodeTables& t = *rowTables[x & 3];
-            const unsigned code = t.red[c & 0xFFu] | t.green[(c >> 8) & 0xFFu] | t.blue[(c >> 16) & 0xFFu];
-            seen[code] = 1;
-            row[x] = (c & kAlphaMask) | colorOfCode[code];
+        for (int y = area.top; y <= area.bottom; ++y) {
+            Color* row = image.row(y);
+            // The table for column x is rowTables[x & 3].
+            const CodeTables* rowTables[4];
+            for (int j = 0; j < 4; ++j)
+                rowTables[j] = &tables[dither ? static_cast<std::size_t>(((y & 3) << 2) | j) : 0];
+            for (int x = area.left; x <= area.right; ++x) {
+                const Color c = row[x];
+                const CodeTables& t = *rowTables[x & 3];
+                const unsigned code = t.red[c & 0xFFu] | t.green[(c >> 8) & 0xFFu] | t.blue[(c >> 16) & 0xFFu];
+                seen[code] = 1;
+                row[x] = (c & kAlphaMask) | colorOfCode[code];
+            }
         }
     }
 
@@ -220,7 +300,28 @@ Palette uniformQuantize(Image& image, const Rect& area, int levels, bool dither)
     // floor(255 / width) <= n - 1 for every n, so no level passes 255.
     for (int c = 0; c <= 255 / width; ++c)
         channel.value[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c * step);
-    return applyChannelLevels(image, clipped, channel, channel, channel, dither);
+#if defined(TARNEL_SIMD_SSE2)
+    // floor(v / width) = (v * (65536 / width + 1)) >> 16 exactly while
+    // v * width < 65536, which holds for v <= 255 and width <= 170.
+    const __m128i multiplier = _mm_set1_epi16(static_cast<short>(65536 / width + 1));
+    const __m128i stepVector = _mm_set1_epi16(static_cast<short>(step));
+    const auto transform = [multiplier, stepVector](__m128i read) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i low = _mm_mulhi_epu16(_mm_unpacklo_epi8(read, zero), multiplier);
+        const __m128i high = _mm_mulhi_epu16(_mm_unpackhi_epi8(read, zero), multiplier);
+        const __m128i out = _mm_packus_epi16(_mm_mullo_epi16(low, stepVector), _mm_mullo_epi16(high, stepVector));
+        // One code per byte: red code in byte 0, green 1, blue 2.
+        const __m128i code = _mm_packus_epi16(low, high);
+        const __m128i codes = _mm_or_si128(
+            _mm_or_si128(_mm_slli_epi32(_mm_and_si128(code, _mm_set1_epi32(0x0F)), 8),
+                         _mm_and_si128(_mm_srli_epi32(code, 4), _mm_set1_epi32(0xF0))),
+            _mm_and_si128(_mm_srli_epi32(code, 16), _mm_set1_epi32(0x0F)));
+        return VectorResult{out, codes};
+    };
+#else
+    const std::nullptr_t transform = nullptr;
+#endif
+    return applyChannelLevels(image, clipped, channel, channel, channel, dither, transform);
 }
 
 ChannelMasks methodMasks(QuantizeMethod method) {
@@ -242,7 +343,17 @@ Palette maskQuantize(Image& image, const Rect& area, const ChannelMasks& masks, 
         return {};
     // Only the top four bits of a mask can survive the OR with 0x0F.
     const auto levels = [](std::uint8_t mask) { return maskLevels(static_cast<std::uint8_t>(mask & 0xF0)); };
-    return applyChannelLevels(image, clipped, levels(masks.red), levels(masks.green), levels(masks.blue), dither);
+#if defined(TARNEL_SIMD_SSE2)
+    const __m128i keep = _mm_set1_epi32(static_cast<int>(rgb(masks.red & 0xF0, masks.green & 0xF0, masks.blue & 0xF0)));
+    const auto transform = [keep](__m128i read) {
+        const __m128i out = _mm_or_si128(_mm_and_si128(read, keep), _mm_set1_epi32(0x0F0F0F));
+        return VectorResult{out, codesOfHighNibbles(out)};
+    };
+#else
+    const std::nullptr_t transform = nullptr;
+#endif
+    return applyChannelLevels(image, clipped, levels(masks.red), levels(masks.green), levels(masks.blue), dither,
+                              transform);
 }
 
 const Palette& fixedPalette(QuantizeMethod method) {

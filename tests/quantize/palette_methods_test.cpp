@@ -199,6 +199,37 @@ TEST(Uniform, EveryPixelFollowsTheFormula) {
     }
 }
 
+TEST(DirectMethods, AwkwardWidthsAndAreaOffsetsFollowTheFormulas) {
+    // Pixels are mapped in groups of four from the area's left edge; every
+    // leftover count and every dither phase must give the per-pixel result,
+    // and the palette must list only colours actually written.
+    const Image source = test::randomImage(15, 6, 32, 33);
+    const int step = 255 / (5 - 1);
+    const int width = static_cast<int>(std::lround(255.0 / (5 - 0.5)));
+    for (int left = 0; left < 4; ++left)
+        for (int right = left; right < left + 10; ++right) {
+            const Rect area{left, 1, right, 4};
+            for (bool dither : {false, true})
+                for (QuantizeMethod method : {QuantizeMethod::Uniform, QuantizeMethod::Berry128}) {
+                    const ChannelMasks masks = methodMasks(method);
+                    const int mask[3] = {masks.red, masks.green, masks.blue};
+                    Image image = source;
+                    const Palette palette = runMethod(image, area, method, {5, dither});
+                    Image expected = source;
+                    for (int y = area.top; y <= area.bottom; ++y)
+                        for (int x = area.left; x <= area.right; ++x) {
+                            const Color in = dither ? ditherRead(source, x, y) : source.pixel(x, y);
+                            expected.setPixel(x, y, mapChannels(in, [&](int v, int ch) {
+                                return method == QuantizeMethod::Uniform ? v / width * step : (v & mask[ch]) | 0x0F;
+                            }));
+                        }
+                    ASSERT_TRUE(image == expected) << left << " " << right << " " << dither;
+                    ASSERT_EQ(std::set<Color>(palette.begin(), palette.end()), colorsOf(expected, area));
+                    ASSERT_EQ(palette.size(), colorsOf(expected, area).size());
+                }
+        }
+}
+
 // --- Fixed palettes ----------------------------------------------------------
 
 TEST(FixedPalettes, Tables) {
