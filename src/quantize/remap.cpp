@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "core/simd.h"
 
@@ -60,7 +61,7 @@ struct ChannelErrors {
 
 // Palettes larger than this remember every colour's nearest entry in a
 // dithered remap.
-constexpr int kRememberFromEntries = 64;
+constexpr int kRememberFromEntries = 16;
 
 template <typename Lookup>
 void remapPlain(Image& image, const Rect& area, Lookup& cache) {
@@ -94,7 +95,13 @@ void remapPlain(Image& image, const Rect& area, Lookup& cache) {
 //
 // startRows(y, rows) is called before each group of rows; step(k, x)
 // diffuses pixel x (counted from the area's left edge) of the group's row k.
-constexpr int kRowsTogether = 4;
+constexpr int kRowsTogether = 8;
+
+// step(k, x - k) for every row k of a group, written out.
+template <int... k, typename Step>
+TARNEL_ALWAYS_INLINE inline void allRows(std::integer_sequence<int, k...>, Step& step, int x) {
+    (step(k, x - k), ...);
+}
 
 template <typename StartRows, typename Step>
 void diffusionOrder(const Rect& area, StartRows&& startRows, Step&& step) {
@@ -112,12 +119,8 @@ void diffusionOrder(const Rect& area, StartRows&& startRows, Step&& step) {
         for (int t = 0; t < kRowsTogether - 1; ++t)
             for (int k = 0; k <= t; ++k)
                 step(k, t - k);
-        for (int x = kRowsTogether - 1; x < width; ++x) {
-            step(0, x);
-            step(1, x - 1);
-            step(2, x - 2);
-            step(3, x - 3);
-        }
+        for (int x = kRowsTogether - 1; x < width; ++x)
+            allRows(std::make_integer_sequence<int, kRowsTogether>{}, step, x);
         for (int t = width; t < width + kRowsTogether - 1; ++t)
             for (int k = t - width + 1; k < kRowsTogether; ++k)
                 step(k, t - k);
