@@ -441,7 +441,7 @@ void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int
     // colours repeat (no diffusion); small palettes mostly leave a single
     // candidate per cube, which is cheaper to read than a table of colours.
     NearestTable table(palette);
-    if (palette.size() <= NearestTable::kMaxRemembered + 1 && (strength == 0 || palette.size() > kRememberFromEntries)) {
+    if (table.remembers() && (strength == 0 || palette.size() > kRememberFromEntries)) {
         struct Remembered {
             NearestTable& table;
             Color nearest(Color c) { return table.rememberedNearest(c); }

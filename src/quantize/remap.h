@@ -124,6 +124,9 @@ public:
 
     // The largest entry position a remembered result can hold.
     static constexpr int kMaxRemembered = 255;
+    // Whether rememberedNearest keeps results: for palettes of at most
+    // kMaxRemembered + 1 entries (all but the last entry's colours).
+    bool remembers() const { return m_known != nullptr; }
 
 private:
     struct Cube {
