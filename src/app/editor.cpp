@@ -5,6 +5,7 @@
 #include "app/paths.h"
 #include "app/preferences.h"
 #include "app/startup_image.h"
+#include "io/file_names.h"
 #include "canvas/selection_events.h"
 
 namespace tarnel {
@@ -59,7 +60,7 @@ void Editor::shutdown() {
     const std::string path = preferencesPath();
     PreferencesFile prefs;
     prefs.load(path);
-    prefs.writeText(kKeyLastPath, folderPart(m_currentFilePath));
+    prefs.writeText(kKeyLastPath, rememberedFolder(m_currentFilePath));
     prefs.writeInteger(kKeyLastWindowState, m_windowState);
     prefs.save(path);
 }

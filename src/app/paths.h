@@ -1,6 +1,6 @@
 #pragma once
-// Folder and file parts of path texts. The platform's folder separator is
-// chosen here and nowhere else; both "\" and "/" are accepted when reading.
+// The platform's folder separator, chosen here and nowhere else. Reading
+// paths accepts both "\" and "/" (io/file_names.h splits them).
 
 #include <string>
 
@@ -14,12 +14,5 @@ inline constexpr char kFolderSeparator = '/';
 
 // folder with a separator appended unless it already ends in one.
 std::string withTrailingSeparator(const std::string& folder);
-
-// Everything up to and including the last "\" or "/"; empty when there is
-// none. A leading double quote is skipped and the scan stops at "|".
-std::string folderPart(const std::string& path);
-
-// The text after the last "\" or "/" (the whole text when there is none).
-std::string filePart(const std::string& path);
 
 }  // namespace tarnel

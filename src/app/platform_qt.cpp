@@ -94,12 +94,12 @@ Image fromQImage(const QImage& image, int depth) {
     return out;
 }
 
-QFont toQFont(const FontSpec& spec) {
-    QFont font(QString::fromStdString(spec.family));
-    font.setPixelSize(static_cast<int>(std::lround(spec.pointSize * kTextDpi / kPointsPerInch)));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    if (spec.highQuality) font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferQuality | QFont::PreferAntialias));
+QFont toQFont(const FontSpec& fontSpec) {
+    QFont font(QString::fromStdString(fontSpec.family));
+    font.setPixelSize(static_cast<int>(std::lround(fontSpec.pointSize * kTextDpi / kPointsPerInch)));
+    font.setBold(fontSpec.bold);
+    font.setItalic(fontSpec.italic);
+    if (fontSpec.highQuality) font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferQuality | QFont::PreferAntialias));
     return font;
 }
 

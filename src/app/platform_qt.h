@@ -37,7 +37,7 @@ Image fromQImage(const QImage& image, int depth);
 
 // The QFont that draws a FontSpec. Sizes are converted at 96 pixels per
 // inch, so that text measures the same on every screen.
-QFont toQFont(const FontSpec& spec);
+QFont toQFont(const FontSpec& fontSpec);
 
 class QtPlatform final : public Platform {
 public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/paths.h"
+#include "io/file_names.h"
 
 namespace tarnel {
 namespace {
@@ -69,11 +70,11 @@ TEST(Preferences, IntegersAreSigned64BitAndJunkReadsAsZero) {
 }
 
 TEST(Paths, FolderAndFileParts) {
-    EXPECT_EQ(folderPart("D:\\img\\a.png"), "D:\\img\\");
-    EXPECT_EQ(folderPart("/home/u/pics/a.png"), "/home/u/pics/");
-    EXPECT_EQ(folderPart("\"C:\\x\\y.png"), "C:\\x\\");
-    EXPECT_EQ(folderPart("C:\\a\\b.png|C:\\c\\d.png"), "C:\\a\\");
-    EXPECT_EQ(folderPart("no_image_loaded"), "");
+    EXPECT_EQ(rememberedFolder("D:\\img\\a.png"), "D:\\img\\");
+    EXPECT_EQ(rememberedFolder("/home/u/pics/a.png"), "/home/u/pics/");
+    EXPECT_EQ(rememberedFolder("\"C:\\x\\y.png"), "C:\\x\\");
+    EXPECT_EQ(rememberedFolder("C:\\a\\b.png|C:\\c\\d.png"), "C:\\a\\");
+    EXPECT_EQ(rememberedFolder("no_image_loaded"), "");
     EXPECT_EQ(filePart("C:\\Users\\Pictures\\no_image_loaded"), "no_image_loaded");
     EXPECT_EQ(filePart("a/b\\c.png"), "c.png");
     EXPECT_EQ(withTrailingSeparator("/home/u/"), "/home/u/");

@@ -274,7 +274,8 @@ TEST(PixelChain, EffectsKeepAlphaInPlace) {
 }
 
 TEST(PixelChain, GoldenEffectsOnThePhoto) {
-    const char* names[] = {"edge_detect", "pencil", "artist", "glowie",   "blush",   "spacy",     "spectrum", "scratch",
+    // Golden file names by effect; Spectrum's is "rainbow".
+    const char* names[] = {"edge_detect", "pencil", "artist", "glowie",   "blush",   "spacy",     "rainbow", "scratch",
                            "noise",       "phantom", "demon", "faded",    "x_factor", "scramble", "unscramble"};
     for (int i = 0; i < kEffectCount; ++i) {
         Image image = test::testPhoto();
