@@ -293,19 +293,13 @@ void Editor::removeSelection() {
 
 // --- history -------------------------------------------------------------------
 
-void Editor::undo() {
-    const History::Step step = m_history.undo(m_images, kSlotWorking);
-    if (!step.ran) return;
-    if (step.sizeChanged) {
-        fitWindowToImage(kSlotWorking);
-    } else {
-        redraw(kSlotWorking, true);
-    }
-    updateHistoryButtons();
-}
+void Editor::undo() { showHistoryStep(m_history.undo(m_images, kSlotWorking)); }
 
-void Editor::redo() {
-    const History::Step step = m_history.redo(m_images, kSlotWorking);
+void Editor::redo() { showHistoryStep(m_history.redo(m_images, kSlotWorking)); }
+
+// After Undo or Redo: a new size refits the window; the same size redraws
+// keeping the selection.
+void Editor::showHistoryStep(const History::Step& step) {
     if (!step.ran) return;
     if (step.sizeChanged) {
         fitWindowToImage(kSlotWorking);

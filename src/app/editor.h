@@ -176,6 +176,7 @@ public:
 
 private:
     void updateHistoryButtons();
+    void showHistoryStep(const History::Step& step);
     void setCanvasCursorForMode();
     void postNotice(const Selection::Notice& notice);
     void refreshTools();
