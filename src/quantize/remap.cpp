@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -58,10 +59,6 @@ struct ChannelErrors {
     int green = 0;
     int blue = 0;
 };
-
-// Palettes larger than this remember every colour's nearest entry in a
-// dithered remap.
-constexpr int kRememberFromEntries = 16;
 
 template <typename Lookup>
 void remapPlain(Image& image, const Rect& area, Lookup& cache) {
@@ -319,14 +316,14 @@ DistanceBounds cubeBounds(int r0, int g0, int b0, int side, int er, int eg, int 
 NearestTable::NearestTable(const SearchPalette& palette)
     : m_palette(palette),
       m_entries(palette.m_entries.data()),
-      m_coarse(std::size_t{1} << (3 * (8 - kCoarseShift))),
-      m_fine(std::size_t{1} << (3 * (8 - kFineShift))) {
-    // A palette one entry past the byte's reach still remembers all but that
-    // entry's colours.
-    if (palette.size() <= kMaxRemembered + 1) {
-        m_known.reset(static_cast<std::uint8_t*>(std::calloc(std::size_t{1} << 24, 1)));
+      m_coarse(std::size_t{1} << (3 * (8 - kCoarseShift))) {
+    if (!palette.empty() && palette.size() <= kMaxRemembered) {
+        // Not cleared: a cube's bytes are written before its bit is set,
+        // and the system supplies pages only as they are first written.
+        m_known.reset(static_cast<std::uint8_t*>(std::malloc(std::size_t{1} << 24)));
         if (!m_known)
             throw std::bad_alloc();
+        m_decided.assign(kFineCubes / 64, 0);
     }
     for (std::uint32_t v = 0; v < 256; ++v)
         for (int bit = 0; bit < 8; ++bit)
@@ -339,6 +336,10 @@ namespace {
 constexpr int cubeCorner(Color c, int shift, int channel) {
     return static_cast<int>((c >> (8 * channel)) & 0xFFu) & ~((1 << shift) - 1);
 }
+
+// The walk's examination rank of the entry at position p for colours whose
+// green index is up0: up0 - 1 - j is examined in round j before up0 + j.
+constexpr int walkRank(int p, int up0) { return p < up0 ? 2 * (up0 - 1 - p) : 2 * (p - up0) + 1; }
 
 }  // namespace
 
@@ -367,7 +368,7 @@ NearestTable::Cube NearestTable::coarseCube(Color c) {
     return cube;
 }
 
-NearestTable::Cube NearestTable::fillFine(std::uint32_t place, Color c) {
+void NearestTable::fineCandidates(Color c, std::vector<Candidate>& out) {
     const Cube parent = coarseCube(c);
     const int side = 1 << kFineShift;
     const int r0 = cubeCorner(c, kFineShift, 0), g0 = cubeCorner(c, kFineShift, 1), b0 = cubeCorner(c, kFineShift, 2);
@@ -380,17 +381,21 @@ NearestTable::Cube NearestTable::fillFine(std::uint32_t place, Color c) {
         low[i] = b.low;
         threshold = std::min(threshold, b.high);
     }
-    Cube cube;
-    cube.start = static_cast<std::uint32_t>(m_finePool.size());
     for (std::uint32_t i = 0; i < parent.count; ++i)
         if (low[i] <= threshold)
-            m_finePool.push_back(m_coarsePool[parent.start + i]);
+            out.push_back(m_coarsePool[parent.start + i]);
+}
+
+NearestTable::Cube NearestTable::fillFine(std::uint32_t cubeIndex, Color c) {
+    Cube cube;
+    cube.start = static_cast<std::uint32_t>(m_finePool.size());
+    fineCandidates(c, m_finePool);
     cube.count = static_cast<std::uint32_t>(m_finePool.size()) - cube.start;
     if (cube.count == 1) {
         cube.start = m_finePool.back().position;
         m_finePool.pop_back();
     }
-    m_fine[place] = cube;
+    m_fine[cubeIndex] = cube;
     return cube;
 }
 
@@ -399,9 +404,8 @@ int NearestTable::decide(Color c, Cube cube) const {
         return 0;
     const int r = redOf(c), g = greenOf(c), b = blueOf(c);
     // Candidates are ordered by distance, then by the walk's examination
-    // rank (position up0 - 1 - j in round j, then up0 + j), packed into one
-    // key so that the loop has no data-dependent branches. Ranks stay below
-    // 2^17 and distances below 2^29.
+    // rank, packed into one key so that the loop has no data-dependent
+    // branches. Ranks stay below 2^17 and distances below 2^29.
     const int up0 = m_palette.m_greenIndex[static_cast<std::size_t>(g)];
     std::uint64_t best = ~std::uint64_t{0};
     for (const Candidate* e = &m_finePool[cube.start]; e != &m_finePool[cube.start] + cube.count; ++e) {
@@ -409,12 +413,115 @@ int NearestTable::decide(Color c, Cube cube) const {
         const int s = r + e->red;
         const std::uint64_t distance =
             static_cast<std::uint32_t>(dg * dg * 2048 + dr * dr * (s + 1024) + db * db * (1534 - s));
-        const int p = e->position;
-        const int rank = p < up0 ? 2 * (up0 - 1 - p) : 2 * (p - up0) + 1;
-        best = std::min(best, (distance << 18) | static_cast<std::uint64_t>(rank));
+        best = std::min(best, (distance << 18) | static_cast<std::uint64_t>(walkRank(e->position, up0)));
     }
     const int rank = static_cast<int>(best & 0x3FFFFu);
     return (rank & 1) ? up0 + (rank >> 1) : up0 - 1 - (rank >> 1);
+}
+
+namespace {
+
+// The 16 colours of a fine cube that share a green: red r0 + i / 4 and
+// blue b0 + i % 4 in lane i. Candidates come in the walk's examination
+// order, so a later one wins only when strictly nearer.
+struct CubeSlice {
+    int r0, g, b0;
+};
+struct RankedCandidate {
+    int red, green, blue, position;
+};
+
+void decideSlicePlain(const CubeSlice& slice, const RankedCandidate* candidates, int count, int* result) {
+    std::uint32_t best[16];
+    std::fill(best, best + 16, SearchPalette::kNoDistance);
+    for (const RankedCandidate* e = candidates; e != candidates + count; ++e) {
+        const int dg = slice.g - e->green;
+        const int a = dg * dg * 2048;
+        for (int i = 0; i < 16; ++i) {
+            const int r = slice.r0 + (i >> 2), b = slice.b0 + (i & 3);
+            const int dr = r - e->red, db = b - e->blue, s = r + e->red;
+            const auto distance = static_cast<std::uint32_t>(a + dr * dr * (s + 1024) + db * db * (1534 - s));
+            if (distance < best[i]) {
+                best[i] = distance;
+                result[i] = e->position;
+            }
+        }
+    }
+}
+
+#if defined(TARNEL_SIMD_AVX2)
+// Distances stay below 2^29, so signed comparisons order them.
+TARNEL_TARGET_AVX2 void decideSliceAvx2(const CubeSlice& slice, const RankedCandidate* candidates, int count,
+                                        int* result) {
+    const __m256i red[2] = {_mm256_add_epi32(_mm256_set1_epi32(slice.r0), _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1)),
+                            _mm256_add_epi32(_mm256_set1_epi32(slice.r0), _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3))};
+    const __m256i blue = _mm256_add_epi32(_mm256_set1_epi32(slice.b0), _mm256_setr_epi32(0, 1, 2, 3, 0, 1, 2, 3));
+    __m256i best[2] = {_mm256_set1_epi32(static_cast<int>(SearchPalette::kNoDistance)),
+                       _mm256_set1_epi32(static_cast<int>(SearchPalette::kNoDistance))};
+    __m256i found[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
+    const __m256i redWeight = _mm256_set1_epi32(1024);
+    const __m256i blueWeight = _mm256_set1_epi32(1534);
+    for (const RankedCandidate* e = candidates; e != candidates + count; ++e) {
+        const int dg = slice.g - e->green;
+        const __m256i a = _mm256_set1_epi32(dg * dg * 2048);
+        const __m256i er = _mm256_set1_epi32(e->red);
+        const __m256i db = _mm256_sub_epi32(blue, _mm256_set1_epi32(e->blue));
+        const __m256i db2 = _mm256_mullo_epi32(db, db);
+        const __m256i position = _mm256_set1_epi32(e->position);
+        for (int v = 0; v < 2; ++v) {
+            const __m256i dr = _mm256_sub_epi32(red[v], er);
+            const __m256i s = _mm256_add_epi32(red[v], er);
+            const __m256i distance =
+                _mm256_add_epi32(a, _mm256_add_epi32(_mm256_mullo_epi32(_mm256_mullo_epi32(dr, dr), _mm256_add_epi32(s, redWeight)),
+                                                     _mm256_mullo_epi32(db2, _mm256_sub_epi32(blueWeight, s))));
+            const __m256i nearer = _mm256_cmpgt_epi32(best[v], distance);
+            best[v] = _mm256_min_epi32(best[v], distance);
+            found[v] = _mm256_blendv_epi8(found[v], position, nearer);
+        }
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(result), found[0]);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(result + 8), found[1]);
+}
+#endif
+
+}  // namespace
+
+void NearestTable::decideCube(std::uint32_t cubeIndex, Color c) {
+    std::uint8_t* known = m_known.get() + (std::size_t{cubeIndex} << kFinePlaceShift);
+    m_decided[cubeIndex >> 6] |= std::uint64_t{1} << (cubeIndex & 63);
+    m_scratch.clear();
+    fineCandidates(c, m_scratch);
+    if (m_scratch.size() == 1) {
+        std::memset(known, m_scratch[0].position - 1, std::size_t{1} << kFinePlaceShift);
+        return;
+    }
+#if defined(TARNEL_SIMD_AVX2)
+    static const bool avx2 = cpuHasAvx2();
+#endif
+    const int count = static_cast<int>(m_scratch.size());
+    RankedCandidate ranked[kMaxRemembered];
+    std::pair<int, int> order[kMaxRemembered];  // rank, candidate
+    int result[16];
+    const int r0 = cubeCorner(c, kFineShift, 0), g0 = cubeCorner(c, kFineShift, 1), b0 = cubeCorner(c, kFineShift, 2);
+    for (int gi = 0; gi < (1 << kFineShift); ++gi) {
+        const CubeSlice slice{r0, g0 + gi, b0};
+        const int up0 = m_palette.m_greenIndex[static_cast<std::size_t>(slice.g)];
+        for (int i = 0; i < count; ++i)
+            order[i] = {walkRank(m_scratch[static_cast<std::size_t>(i)].position, up0), i};
+        std::sort(order, order + count);
+        for (int i = 0; i < count; ++i) {
+            const Candidate& e = m_scratch[static_cast<std::size_t>(order[i].second)];
+            ranked[i] = {e.red, e.green, e.blue, e.position};
+        }
+#if defined(TARNEL_SIMD_AVX2)
+        if (avx2)
+            decideSliceAvx2(slice, ranked, count, result);
+        else
+#endif
+            decideSlicePlain(slice, ranked, count, result);
+        for (int i = 0; i < 16; ++i)
+            known[m_spread[0][i >> 2] | m_spread[1][gi] | m_spread[2][i & 3]] = static_cast<std::uint8_t>(result[i] - 1);
+    }
 }
 
 void NearestTable::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
@@ -436,12 +543,8 @@ void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int
         run(cache);
         return;
     }
-    // Both lookups give the same results. Remembering every colour's result
-    // pays off when the cubes need work to decide (larger palettes) or when
-    // colours repeat (no diffusion); small palettes mostly leave a single
-    // candidate per cube, which is cheaper to read than a table of colours.
     NearestTable table(palette);
-    if (table.remembers() && (strength == 0 || palette.size() > kRememberFromEntries)) {
+    if (table.remembers()) {
         struct Remembered {
             NearestTable& table;
             Color nearest(Color c) { return table.rememberedNearest(c); }

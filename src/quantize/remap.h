@@ -85,47 +85,41 @@ class NearestTable {
 public:
     // Entry positions are kept in 16 bits: palettes up to this size.
     static constexpr int kMaxEntries = 65535;
+    // Palettes up to this size can remember results (one byte per colour).
+    static constexpr int kMaxRemembered = 256;
 
     // palette must outlive the table and hold at most kMaxEntries colours.
     explicit NearestTable(const SearchPalette& palette);
 
     Color nearest(Color c) {
-        // Cubes are laid out with the bits of red, green and blue
-        // interleaved, so that similar colours find their cubes close
-        // together in memory.
-        const std::uint32_t place =
-            (m_spread[0][c & 0xFFu] | m_spread[1][(c >> 8) & 0xFFu] | m_spread[2][(c >> 16) & 0xFFu]) >> kFinePlaceShift;
-        Cube cube = m_fine[place];
+        if (m_fine.empty())
+            m_fine.resize(kFineCubes);
+        const std::uint32_t cubeIndex = placeOf(c) >> kFinePlaceShift;
+        Cube cube = m_fine[cubeIndex];
         if (cube.count == 0)
-            cube = fillFine(place, c);
+            cube = fillFine(cubeIndex, c);
         if (cube.count == 1)
             return m_entries[cube.start];
         return m_entries[decide(c, cube)];
     }
 
-    // The same, remembering the result for every colour asked: for images
-    // whose colours repeat. A colour's entry position is kept in one byte
-    // (0 = not yet known) in a table of all 2^24 colours, laid out like the
-    // cubes (a fine cube's 64 colours share a cache line), which the system
-    // zero-fills page by page as they are touched. Positions past
-    // kMaxRemembered are worked out again on every ask.
+    // The same, remembering the results for images with millions of
+    // pixels: the first colour asked of a fine cube decides all 64 colours
+    // of that cube at once, into a table of all 2^24 colours laid out like
+    // the cubes (a cube's colours share a cache line, one byte each). Only
+    // the pages of the table that are used are ever touched.
     Color rememberedNearest(Color c) {
-        const std::uint32_t place = m_spread[0][c & 0xFFu] | m_spread[1][(c >> 8) & 0xFFu] | m_spread[2][(c >> 16) & 0xFFu];
         if (!m_known)
-            return m_entries[lookUp(place, c)];
-        std::uint8_t& known = m_known.get()[place];
-        if (known != 0)
-            return m_entries[known];
-        const int position = lookUp(place, c);
-        if (position <= kMaxRemembered)
-            known = static_cast<std::uint8_t>(position);
-        return m_entries[position];
+            return nearest(c);
+        const std::uint32_t place = placeOf(c);
+        const std::uint32_t cubeIndex = place >> kFinePlaceShift;
+        if (((m_decided[cubeIndex >> 6] >> (cubeIndex & 63)) & 1) == 0)
+            decideCube(cubeIndex, c);
+        return m_entries[std::size_t{m_known.get()[place]} + 1];
     }
 
-    // The largest entry position a remembered result can hold.
-    static constexpr int kMaxRemembered = 255;
-    // Whether rememberedNearest keeps results: for palettes of at most
-    // kMaxRemembered + 1 entries (all but the last entry's colours).
+    // Whether rememberedNearest keeps results (palettes of 1 to
+    // kMaxRemembered colours).
     bool remembers() const { return m_known != nullptr; }
 
 private:
@@ -141,17 +135,22 @@ private:
     };
     // Dropping the interleaved low two bits of each channel gives the cube.
     static constexpr int kFinePlaceShift = 6;
+    static constexpr std::size_t kFineCubes = std::size_t{1} << 18;
+
+    // Colours are placed with the bits of red, green and blue interleaved,
+    // so that similar colours find their cubes close together in memory.
+    std::uint32_t placeOf(Color c) const {
+        return m_spread[0][c & 0xFFu] | m_spread[1][(c >> 8) & 0xFFu] | m_spread[2][(c >> 16) & 0xFFu];
+    }
 
     Cube coarseCube(Color c);
-    Cube fillFine(std::uint32_t place, Color c);
+    // The candidates of the fine cube holding c, appended to out.
+    void fineCandidates(Color c, std::vector<Candidate>& out);
+    Cube fillFine(std::uint32_t cubeIndex, Color c);
     int decide(Color c, Cube cube) const;
-    // The entry position nearest to c; place is c's interleaved place.
-    int lookUp(std::uint32_t place, Color c) {
-        Cube cube = m_fine[place >> kFinePlaceShift];
-        if (cube.count == 0)
-            cube = fillFine(place >> kFinePlaceShift, c);
-        return cube.count == 1 ? static_cast<int>(cube.start) : decide(c, cube);
-    }
+    // Fills the remembered results of every colour of the fine cube
+    // holding c.
+    void decideCube(std::uint32_t cubeIndex, Color c);
 
     const SearchPalette& m_palette;
     const Color* m_entries;
@@ -162,9 +161,12 @@ private:
     struct FreeDeleter {
         void operator()(std::uint8_t* p) const;
     };
-    // Null for palettes with more entries than a byte remembers usefully.
+    // Position - 1 of each colour's entry, valid in the decided cubes; null
+    // when the palette does not remember.
     std::unique_ptr<std::uint8_t, FreeDeleter> m_known;
+    std::vector<std::uint64_t> m_decided;  // a bit per fine cube
     std::vector<std::int64_t> m_lowBounds;  // scratch for working out a cube
+    std::vector<Candidate> m_scratch;
 };
 
 struct RemapOptions {

@@ -130,6 +130,28 @@ TEST(NearestTable, MatchesTheWalkEverywhere) {
     }
 }
 
+TEST(NearestTable, RemembersEveryColourOfADecidedCube) {
+    // The first colour asked of a cube decides its neighbours too; every
+    // colour of a 64 x 64 x 64 block must read back what the walk finds,
+    // including the last entry of a full 256-colour palette.
+    Palette ties = {rgb(100, 100, 90), rgb(100, 100, 110), rgb(90, 100, 100), rgb(110, 100, 100), rgb(100, 101, 100)};
+    Palette full = randomPalette(256, 3);
+    full[200] = full[17];
+    full[255] = rgb(120, 110, 100);
+    for (const Palette& palette : {ties, full, fixedPalette(QuantizeMethod::Human256), fixedPalette(QuantizeMethod::Cga16)}) {
+        const SearchPalette search(palette);
+        NearestTable table(search);
+        ASSERT_TRUE(table.remembers());
+        for (int pass = 0; pass < 2; ++pass)
+            for (int r = 72; r < 136; ++r)
+                for (int g = 72; g < 136; ++g)
+                    for (int b = 72; b < 136; ++b) {
+                        const Color c = rgb(r, g, b);
+                        ASSERT_EQ(table.rememberedNearest(c), search.nearest(c)) << palette.size() << " " << std::hex << c;
+                    }
+    }
+}
+
 TEST(Remap, ColoursAlreadyInThePaletteStay) {
     for (int depth : {24, 32}) {
         const Palette palette = randomPalette(200, 5);
