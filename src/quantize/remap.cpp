@@ -1,6 +1,7 @@
 #include "quantize/remap.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -60,6 +61,36 @@ struct ChannelErrors {
     int blue = 0;
 };
 
+// NearestTable::rememberedNearest with the table's arrays held in locals,
+// for the pixel loops.
+struct RememberedLookup {
+    explicit RememberedLookup(NearestTable& t)
+        : table(&t), known(t.knownBytes()), decided(t.decidedWords()), entries(t.rememberedEntries()) {}
+
+    TARNEL_ALWAYS_INLINE Color nearest(Color c) const {
+        const std::uint32_t place =
+            kPlaceParts[0][c & 0xFFu] | kPlaceParts[1][(c >> 8) & 0xFFu] | kPlaceParts[2][(c >> 16) & 0xFFu];
+        const std::uint32_t cube = place >> NearestTable::kFinePlaceShift;
+        if (((decided[cube >> 5] >> (cube & 31)) & 1) == 0) [[unlikely]]
+            table->decideCube(cube, c);
+        return entries[known[place]];
+    }
+
+    // placeOf(c) is the OR of the places of c's red, green and blue alone.
+    static constexpr auto kPlaceParts = [] {
+        std::array<std::array<std::uint32_t, 256>, 3> parts{};
+        for (std::uint32_t v = 0; v < 256; ++v)
+            for (int channel = 0; channel < 3; ++channel)
+                parts[static_cast<std::size_t>(channel)][v] = NearestTable::placeOf(v << (8 * channel));
+        return parts;
+    }();
+
+    NearestTable* table;
+    const std::uint8_t* known;
+    const std::uint32_t* decided;
+    const Color* entries;
+};
+
 template <typename Lookup>
 void remapPlain(Image& image, const Rect& area, Lookup& cache) {
     for (int y = area.top; y <= area.bottom; ++y) {
@@ -90,37 +121,46 @@ void remapPlain(Image& image, const Rect& area, Lookup& cache) {
 // so every pixel sees exactly the values of a row-by-row pass, while the
 // processor overlaps the independent chains.
 //
-// startRows(y, rows) is called before each group of rows; step(k, x)
-// diffuses pixel x (counted from the area's left edge) of the group's row k.
+// startRows(y, rows) is called before each group of rows; step.template
+// operator()<k>(x) diffuses pixel x (counted from the area's left edge) of
+// the group's row k. Row numbers are compile-time constants, so that each
+// row's running terms can live in registers.
 constexpr int kRowsTogether = 8;
+constexpr auto kGroupRows = std::make_integer_sequence<int, kRowsTogether>{};
 
-// step(k, x - k) for every row k of a group, written out.
+// Step x of the staircase: row k works on pixel x - k.
 template <int... k, typename Step>
 TARNEL_ALWAYS_INLINE inline void allRows(std::integer_sequence<int, k...>, Step& step, int x) {
-    (step(k, x - k), ...);
+    (step.template operator()<k>(x - k), ...);
+}
+
+// The same where the staircase is cut off: by the area's left and right
+// edges, or by its bottom (rows past it).
+template <int... k, typename Step>
+TARNEL_ALWAYS_INLINE inline void rowsInside(std::integer_sequence<int, k...>, Step& step, int x, int width, int rows) {
+    ((k < rows && static_cast<unsigned>(x - k) < static_cast<unsigned>(width) ? step.template operator()<k>(x - k)
+                                                                                : void()),
+     ...);
 }
 
 template <typename StartRows, typename Step>
 void diffusionOrder(const Rect& area, StartRows&& startRows, Step&& step) {
     const int width = area.width();
+    const int steps = width + kRowsTogether - 1;
     for (int y = area.top; y <= area.bottom; y += kRowsTogether) {
         const int rows = std::min(kRowsTogether, area.bottom - y + 1);
         startRows(y, rows);
         if (rows < kRowsTogether || width < kRowsTogether) {
-            for (int k = 0; k < rows; ++k)
-                for (int x = 0; x < width; ++x)
-                    step(k, x);
+            for (int x = 0; x < steps; ++x)
+                rowsInside(kGroupRows, step, x, width, rows);
             continue;
         }
-        // Start and end of the staircase, then all rows in step.
-        for (int t = 0; t < kRowsTogether - 1; ++t)
-            for (int k = 0; k <= t; ++k)
-                step(k, t - k);
+        for (int x = 0; x < kRowsTogether - 1; ++x)
+            rowsInside(kGroupRows, step, x, width, rows);
         for (int x = kRowsTogether - 1; x < width; ++x)
-            allRows(std::make_integer_sequence<int, kRowsTogether>{}, step, x);
-        for (int t = width; t < width + kRowsTogether - 1; ++t)
-            for (int k = t - width + 1; k < kRowsTogether; ++k)
-                step(k, t - k);
+            allRows(kGroupRows, step, x);
+        for (int x = width; x < steps; ++x)
+            rowsInside(kGroupRows, step, x, width, rows);
     }
 }
 
@@ -130,12 +170,12 @@ void remapDiffusedPlain(Image& image, const Rect& area, Lookup& cache, int stren
     Color* row[kRowsTogether];
     ChannelErrors left[kRowsTogether];
     const auto startRows = [&](int y, int rows) {
-        for (int k = 0; k < rows; ++k) {
-            row[k] = image.row(y + k) + area.left;
+        for (int k = 0; k < kRowsTogether; ++k) {
+            row[k] = image.row(y + std::min(k, rows - 1)) + area.left;
             left[k] = ChannelErrors{};
         }
     };
-    const auto step = [&](int k, int x) TARNEL_ALWAYS_INLINE {
+    const auto step = [&]<int k>(int x) TARNEL_ALWAYS_INLINE {
         const Color c = row[k][x];
         ChannelErrors& up = errorRow[static_cast<std::size_t>(x)];
         ChannelErrors& l = left[k];
@@ -168,13 +208,13 @@ void remapDiffusedSse2(Image& image, const Rect& area, Lookup& cache, int streng
     Color* row[kRowsTogether];
     __m128i left[kRowsTogether];
     const auto startRows = [&](int y, int rows) {
-        for (int k = 0; k < rows; ++k) {
-            row[k] = image.row(y + k) + area.left;
+        for (int k = 0; k < kRowsTogether; ++k) {
+            row[k] = image.row(y + std::min(k, rows - 1)) + area.left;
             left[k] = zero;
         }
     };
     const auto widen = [zero](Color c) { return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(c)), zero); };
-    const auto step = [&](int k, int x) TARNEL_ALWAYS_INLINE {
+    const auto step = [&]<int k>(int x) TARNEL_ALWAYS_INLINE {
         const Color c = row[k][x];
         std::uint64_t* upSlot = &errorRow[static_cast<std::size_t>(x)];
         const __m128i up = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(upSlot));
@@ -320,15 +360,11 @@ NearestTable::NearestTable(const SearchPalette& palette)
     if (!palette.empty() && palette.size() <= kMaxRemembered) {
         // Not cleared: a cube's bytes are written before its bit is set,
         // and the system supplies pages only as they are first written.
-        m_known.reset(static_cast<std::uint8_t*>(std::malloc(std::size_t{1} << 24)));
+        m_known.reset(static_cast<std::uint8_t*>(std::malloc((std::size_t{1} << 24) + 3)));
         if (!m_known)
             throw std::bad_alloc();
-        m_decided.assign(kFineCubes / 64, 0);
+        m_decided.assign(kFineCubes / 32, 0);
     }
-    for (std::uint32_t v = 0; v < 256; ++v)
-        for (int bit = 0; bit < 8; ++bit)
-            for (int channel = 0; channel < 3; ++channel)
-                m_spread[static_cast<std::size_t>(channel)][v] |= ((v >> bit) & 1u) << (3 * bit + (2 - channel));
 }
 
 namespace {
@@ -488,7 +524,7 @@ TARNEL_TARGET_AVX2 void decideSliceAvx2(const CubeSlice& slice, const RankedCand
 
 void NearestTable::decideCube(std::uint32_t cubeIndex, Color c) {
     std::uint8_t* known = m_known.get() + (std::size_t{cubeIndex} << kFinePlaceShift);
-    m_decided[cubeIndex >> 6] |= std::uint64_t{1} << (cubeIndex & 63);
+    m_decided[cubeIndex >> 5] |= std::uint32_t{1} << (cubeIndex & 31);
     m_scratch.clear();
     fineCandidates(c, m_scratch);
     if (m_scratch.size() == 1) {
@@ -520,7 +556,7 @@ void NearestTable::decideCube(std::uint32_t cubeIndex, Color c) {
 #endif
             decideSlicePlain(slice, ranked, count, result);
         for (int i = 0; i < 16; ++i)
-            known[m_spread[0][i >> 2] | m_spread[1][gi] | m_spread[2][i & 3]] = static_cast<std::uint8_t>(result[i] - 1);
+            known[placeOf(rgb(i >> 2, gi, i & 3))] = static_cast<std::uint8_t>(result[i] - 1);
     }
 }
 
@@ -545,10 +581,7 @@ void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int
     }
     NearestTable table(palette);
     if (table.remembers()) {
-        struct Remembered {
-            NearestTable& table;
-            Color nearest(Color c) { return table.rememberedNearest(c); }
-        } remembered{table};
+        RememberedLookup remembered(table);
         run(remembered);
     } else {
         run(table);

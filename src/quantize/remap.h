@@ -88,6 +88,26 @@ public:
     // Palettes up to this size can remember results (one byte per colour).
     static constexpr int kMaxRemembered = 256;
 
+    // Where a colour's result is kept, a 24-bit number laid out so that
+    // similar colours are close together: the 16-value cube (12 bits:
+    // blue, green, red from low to high), then the 4-value cube inside it
+    // and the colour inside that (6 bits each: red, green, blue from low to
+    // high, 2 bits each). A 4-value cube's 64 colours are 64 consecutive
+    // bytes, a 16-value cube's 4096 colours one memory page.
+    static constexpr std::uint32_t placeOf(Color c) {
+        // Each multiplication gathers a field of every channel side by side
+        // without carries: the channels sit 8 bits apart, the copies made
+        // by the multiplier land on distinct bits.
+        const std::uint32_t fine = ((c & 0x030303u) * kGatherTwoBits >> 20) & 0x3Fu;
+        const std::uint32_t middle = (((c >> 2) & 0x030303u) * kGatherTwoBits >> 20) & 0x3Fu;
+        const std::uint32_t coarse = (((c >> 4) & 0x0F0F0Fu) * kGatherFourBits >> 16) & 0xFFFu;
+        return coarse << 12 | middle << 6 | fine;
+    }
+    static constexpr std::uint32_t kGatherTwoBits = (1u << 20) | (1u << 14) | (1u << 8);
+    static constexpr std::uint32_t kGatherFourBits = (1u << 24) | (1u << 12) | 1u;
+    // A place without its low bits is the 4-value cube's number.
+    static constexpr int kFinePlaceShift = 6;
+
     // palette must outlive the table and hold at most kMaxEntries colours.
     explicit NearestTable(const SearchPalette& palette);
 
@@ -104,16 +124,16 @@ public:
     }
 
     // The same, remembering the results for images with millions of
-    // pixels: the first colour asked of a fine cube decides all 64 colours
-    // of that cube at once, into a table of all 2^24 colours laid out like
-    // the cubes (a cube's colours share a cache line, one byte each). Only
-    // the pages of the table that are used are ever touched.
+    // pixels: the first colour asked of a 4-value cube decides all 64
+    // colours of that cube at once, into a table of all 2^24 colours (one
+    // byte each, at placeOf). Only the pages of the table that are used are
+    // ever touched.
     Color rememberedNearest(Color c) {
         if (!m_known)
             return nearest(c);
         const std::uint32_t place = placeOf(c);
         const std::uint32_t cubeIndex = place >> kFinePlaceShift;
-        if (((m_decided[cubeIndex >> 6] >> (cubeIndex & 63)) & 1) == 0)
+        if (!isDecided(cubeIndex))
             decideCube(cubeIndex, c);
         return m_entries[std::size_t{m_known.get()[place]} + 1];
     }
@@ -121,6 +141,18 @@ public:
     // Whether rememberedNearest keeps results (palettes of 1 to
     // kMaxRemembered colours).
     bool remembers() const { return m_known != nullptr; }
+
+    // The remembered table, for loops that look up many colours at once
+    // (only when remembers()). Bit (i & 31) of decidedWords()[i >> 5] says
+    // whether cube i is decided; then knownBytes()[place] is its colours'
+    // entry position - 1, and positions 1.. are at rememberedEntries() - 1.
+    // The byte table has 3 readable bytes past its end, for 32-bit reads.
+    bool isDecided(std::uint32_t cubeIndex) const { return ((m_decided[cubeIndex >> 5] >> (cubeIndex & 31)) & 1) != 0; }
+    // Decides every colour of the cube holding c (its number cubeIndex).
+    void decideCube(std::uint32_t cubeIndex, Color c);
+    const std::uint8_t* knownBytes() const { return m_known.get(); }
+    const std::uint32_t* decidedWords() const { return m_decided.data(); }
+    const Color* rememberedEntries() const { return m_entries + 1; }
 
 private:
     struct Cube {
@@ -133,28 +165,16 @@ private:
         std::int16_t red, green, blue;
         std::uint16_t position;
     };
-    // Dropping the interleaved low two bits of each channel gives the cube.
-    static constexpr int kFinePlaceShift = 6;
     static constexpr std::size_t kFineCubes = std::size_t{1} << 18;
-
-    // Colours are placed with the bits of red, green and blue interleaved,
-    // so that similar colours find their cubes close together in memory.
-    std::uint32_t placeOf(Color c) const {
-        return m_spread[0][c & 0xFFu] | m_spread[1][(c >> 8) & 0xFFu] | m_spread[2][(c >> 16) & 0xFFu];
-    }
 
     Cube coarseCube(Color c);
     // The candidates of the fine cube holding c, appended to out.
     void fineCandidates(Color c, std::vector<Candidate>& out);
     Cube fillFine(std::uint32_t cubeIndex, Color c);
     int decide(Color c, Cube cube) const;
-    // Fills the remembered results of every colour of the fine cube
-    // holding c.
-    void decideCube(std::uint32_t cubeIndex, Color c);
 
     const SearchPalette& m_palette;
     const Color* m_entries;
-    std::array<std::array<std::uint32_t, 256>, 3> m_spread{};
     std::vector<Cube> m_coarse, m_fine;
     // Each cube's candidates are a run of its pool.
     std::vector<Candidate> m_coarsePool, m_finePool;
@@ -164,7 +184,7 @@ private:
     // Position - 1 of each colour's entry, valid in the decided cubes; null
     // when the palette does not remember.
     std::unique_ptr<std::uint8_t, FreeDeleter> m_known;
-    std::vector<std::uint64_t> m_decided;  // a bit per fine cube
+    std::vector<std::uint32_t> m_decided;  // a bit per fine cube
     std::vector<std::int64_t> m_lowBounds;  // scratch for working out a cube
     std::vector<Candidate> m_scratch;
 };

@@ -130,6 +130,19 @@ TEST(NearestTable, MatchesTheWalkEverywhere) {
     }
 }
 
+TEST(NearestTable, PlacesEveryColourOnceWithCubesTogether) {
+    std::vector<bool> used(std::size_t{1} << 24);
+    for (Color c = 0; c < (1u << 24); ++c) {
+        const std::uint32_t place = NearestTable::placeOf(c);
+        ASSERT_LT(place, 1u << 24);
+        ASSERT_FALSE(used[place]) << std::hex << c;
+        used[place] = true;
+        // The 4-value and 16-value cubes holding c.
+        ASSERT_EQ(place >> 6, NearestTable::placeOf(c & 0xFCFCFCu) >> 6);
+        ASSERT_EQ(place >> 12, NearestTable::placeOf(c & 0xF0F0F0u) >> 12);
+    }
+}
+
 TEST(NearestTable, RemembersEveryColourOfADecidedCube) {
     // The first colour asked of a cube decides its neighbours too; every
     // colour of a 64 x 64 x 64 block must read back what the walk finds,
