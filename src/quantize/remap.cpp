@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "core/simd.h"
@@ -61,18 +62,16 @@ struct ChannelErrors {
     int blue = 0;
 };
 
-// NearestTable::rememberedNearest with the table's arrays held in locals,
-// for the pixel loops.
+// NearestTable::nearest with the table's arrays held in locals, for the
+// pixel loops.
 struct RememberedLookup {
-    explicit RememberedLookup(NearestTable& t)
-        : table(&t), known(t.knownBytes()), decided(t.decidedWords()), entries(t.rememberedEntries()) {}
+    explicit RememberedLookup(NearestTable& t) : table(&t), known(t.positions()), entries(t.entries()) {}
 
     TARNEL_ALWAYS_INLINE Color nearest(Color c) const {
         const std::uint32_t place =
             kPlaceParts[0][c & 0xFFu] | kPlaceParts[1][(c >> 8) & 0xFFu] | kPlaceParts[2][(c >> 16) & 0xFFu];
-        const std::uint32_t cube = place >> NearestTable::kFinePlaceShift;
-        if (((decided[cube >> 5] >> (cube & 31)) & 1) == 0) [[unlikely]]
-            table->decideCube(cube, c);
+        if (known[place] == 0) [[unlikely]]
+            table->decideCube(place >> NearestTable::kFinePlaceShift, c);
         return entries[known[place]];
     }
 
@@ -86,8 +85,7 @@ struct RememberedLookup {
     }();
 
     NearestTable* table;
-    const std::uint8_t* known;
-    const std::uint32_t* decided;
+    const std::uint16_t* known;
     const Color* entries;
 };
 
@@ -125,7 +123,7 @@ void remapPlain(Image& image, const Rect& area, Lookup& cache) {
 // operator()<k>(x) diffuses pixel x (counted from the area's left edge) of
 // the group's row k. Row numbers are compile-time constants, so that each
 // row's running terms can live in registers.
-constexpr int kRowsTogether = 8;
+constexpr int kRowsTogether = 6;
 constexpr auto kGroupRows = std::make_integer_sequence<int, kRowsTogether>{};
 
 // Step x of the staircase: row k works on pixel x - k.
@@ -144,7 +142,7 @@ TARNEL_ALWAYS_INLINE inline void rowsInside(std::integer_sequence<int, k...>, St
 }
 
 template <typename StartRows, typename Step>
-void diffusionOrder(const Rect& area, StartRows&& startRows, Step&& step) {
+TARNEL_ALWAYS_INLINE inline void diffusionOrder(const Rect& area, StartRows&& startRows, Step&& step) {
     const int width = area.width();
     const int steps = width + kRowsTogether - 1;
     for (int y = area.top; y <= area.bottom; y += kRowsTogether) {
@@ -201,7 +199,7 @@ constexpr bool vectorStrength(int strength) { return strength > 0 && strength < 
 // the high half of (2 * sum) * (strength * 128), exact for sums of two
 // errors (-256..254).
 template <typename Lookup>
-void remapDiffusedSse2(Image& image, const Rect& area, Lookup& cache, int strength) {
+TARNEL_ALWAYS_INLINE inline void remapDiffusedSse2(Image& image, const Rect& area, Lookup& cache, int strength) {
     std::vector<std::uint64_t> errorRow(static_cast<std::size_t>(area.width()) + 1, 0);
     const __m128i zero = _mm_setzero_si128();
     const __m128i scale = _mm_set1_epi16(static_cast<short>(strength * 128));
@@ -231,8 +229,25 @@ void remapDiffusedSse2(Image& image, const Rect& area, Lookup& cache, int streng
 }
 #endif
 
+#if defined(TARNEL_SIMD_AVX2)
+// The same instructions with the shorter three-operand encoding.
+// The lookup is a local copy, so that its fields can stay in registers.
+TARNEL_TARGET_AVX2 void remapDiffusedAvx2(Image& image, const Rect& area, RememberedLookup lookup, int strength) {
+    remapDiffusedSse2(image, area, lookup, strength);
+}
+#endif
+
 template <typename Lookup>
 void remapDiffused(Image& image, const Rect& area, Lookup& cache, int strength) {
+#if defined(TARNEL_SIMD_AVX2)
+    if constexpr (std::is_same_v<Lookup, RememberedLookup>) {
+        static const bool avx2 = cpuHasAvx2();
+        if (avx2 && vectorStrength(strength)) {
+            remapDiffusedAvx2(image, area, cache, strength);
+            return;
+        }
+    }
+#endif
 #if defined(TARNEL_SIMD_SSE2)
     if (vectorStrength(strength)) {
         remapDiffusedSse2(image, area, cache, strength);
@@ -330,25 +345,25 @@ constexpr std::uint32_t cubeOf(std::uint32_t v, int shift) {
 // distance grows with each channel difference, and its red and blue weights
 // with the red sum s, which lies between the cube's lowest and highest red
 // plus the entry's red.
+// (Every bound fits 32 bits: at most 255^2 * (2048 + 1534 + 1534).)
 struct DistanceBounds {
-    std::int64_t low;
-    std::int64_t high;
+    std::int32_t low;
+    std::int32_t high;
 };
 
-DistanceBounds cubeBounds(int r0, int g0, int b0, int side, int er, int eg, int eb) {
+inline DistanceBounds cubeBounds(int r0, int g0, int b0, int side, int er, int eg, int eb) {
     const auto nearFar = [side](int lo, int e, int& dmin, int& dmax) {
         const int hi = lo + side - 1;
-        dmin = e < lo ? lo - e : e > hi ? e - hi : 0;
+        dmin = std::max({lo - e, e - hi, 0});
         dmax = std::max(std::abs(e - lo), std::abs(e - hi));
     };
     int rMin, rMax, gMin, gMax, bMin, bMax;
     nearFar(r0, er, rMin, rMax);
     nearFar(g0, eg, gMin, gMax);
     nearFar(b0, eb, bMin, bMax);
-    const std::int64_t sLow = r0 + er, sHigh = r0 + side - 1 + er;
-    const auto sq = [](int d) { return static_cast<std::int64_t>(d) * d; };
-    return {sq(gMin) * 2048 + sq(rMin) * (sLow + 1024) + sq(bMin) * (1534 - sHigh),
-            sq(gMax) * 2048 + sq(rMax) * (sHigh + 1024) + sq(bMax) * (1534 - sLow)};
+    const int sLow = r0 + er, sHigh = r0 + side - 1 + er;
+    return {gMin * gMin * 2048 + rMin * rMin * (sLow + 1024) + bMin * bMin * (1534 - sHigh),
+            gMax * gMax * 2048 + rMax * rMax * (sHigh + 1024) + bMax * bMax * (1534 - sLow)};
 }
 
 }  // namespace
@@ -356,16 +371,9 @@ DistanceBounds cubeBounds(int r0, int g0, int b0, int side, int er, int eg, int 
 NearestTable::NearestTable(const SearchPalette& palette)
     : m_palette(palette),
       m_entries(palette.m_entries.data()),
-      m_coarse(std::size_t{1} << (3 * (8 - kCoarseShift))) {
-    if (!palette.empty() && palette.size() <= kMaxRemembered) {
-        // Not cleared: a cube's bytes are written before its bit is set,
-        // and the system supplies pages only as they are first written.
-        m_known.reset(static_cast<std::uint8_t*>(std::malloc((std::size_t{1} << 24) + 3)));
-        if (!m_known)
-            throw std::bad_alloc();
-        m_decided.assign(kFineCubes / 32, 0);
-    }
-}
+      m_coarse(std::size_t{1} << (3 * (8 - kCoarseShift))),
+      m_memory(allocateZeroed((std::size_t{1} << 24) * sizeof(std::uint16_t))),
+      m_known(static_cast<std::uint16_t*>(m_memory.get())) {}
 
 namespace {
 
@@ -386,9 +394,9 @@ NearestTable::Cube NearestTable::coarseCube(Color c) {
     const int side = 1 << kCoarseShift;
     const int r0 = cubeCorner(c, kCoarseShift, 0), g0 = cubeCorner(c, kCoarseShift, 1), b0 = cubeCorner(c, kCoarseShift, 2);
     const int count = m_palette.m_count;
-    std::vector<std::int64_t>& low = m_lowBounds;
+    std::vector<std::int32_t>& low = m_lowBounds;
     low.resize(static_cast<std::size_t>(count) + 1);
-    std::int64_t threshold = INT64_MAX;
+    std::int32_t threshold = INT32_MAX;
     for (int p = 1; p <= count; ++p) {
         const DistanceBounds b = cubeBounds(r0, g0, b0, side, m_palette.m_red[p], m_palette.m_green[p], m_palette.m_blue[p]);
         low[static_cast<std::size_t>(p)] = b.low;
@@ -404,13 +412,14 @@ NearestTable::Cube NearestTable::coarseCube(Color c) {
     return cube;
 }
 
-void NearestTable::fineCandidates(Color c, std::vector<Candidate>& out) {
+void NearestTable::fineCandidates(Color c) {
+    m_candidates.clear();
     const Cube parent = coarseCube(c);
     const int side = 1 << kFineShift;
     const int r0 = cubeCorner(c, kFineShift, 0), g0 = cubeCorner(c, kFineShift, 1), b0 = cubeCorner(c, kFineShift, 2);
-    std::vector<std::int64_t>& low = m_lowBounds;
+    std::vector<std::int32_t>& low = m_lowBounds;
     low.resize(parent.count);
-    std::int64_t threshold = INT64_MAX;
+    std::int32_t threshold = INT32_MAX;
     for (std::uint32_t i = 0; i < parent.count; ++i) {
         const Candidate& e = m_coarsePool[parent.start + i];
         const DistanceBounds b = cubeBounds(r0, g0, b0, side, e.red, e.green, e.blue);
@@ -419,40 +428,7 @@ void NearestTable::fineCandidates(Color c, std::vector<Candidate>& out) {
     }
     for (std::uint32_t i = 0; i < parent.count; ++i)
         if (low[i] <= threshold)
-            out.push_back(m_coarsePool[parent.start + i]);
-}
-
-NearestTable::Cube NearestTable::fillFine(std::uint32_t cubeIndex, Color c) {
-    Cube cube;
-    cube.start = static_cast<std::uint32_t>(m_finePool.size());
-    fineCandidates(c, m_finePool);
-    cube.count = static_cast<std::uint32_t>(m_finePool.size()) - cube.start;
-    if (cube.count == 1) {
-        cube.start = m_finePool.back().position;
-        m_finePool.pop_back();
-    }
-    m_fine[cubeIndex] = cube;
-    return cube;
-}
-
-int NearestTable::decide(Color c, Cube cube) const {
-    if (cube.count == 0)  // an empty palette: entry 0, the end marker
-        return 0;
-    const int r = redOf(c), g = greenOf(c), b = blueOf(c);
-    // Candidates are ordered by distance, then by the walk's examination
-    // rank, packed into one key so that the loop has no data-dependent
-    // branches. Ranks stay below 2^17 and distances below 2^29.
-    const int up0 = m_palette.m_greenIndex[static_cast<std::size_t>(g)];
-    std::uint64_t best = ~std::uint64_t{0};
-    for (const Candidate* e = &m_finePool[cube.start]; e != &m_finePool[cube.start] + cube.count; ++e) {
-        const int dr = r - e->red, dg = g - e->green, db = b - e->blue;
-        const int s = r + e->red;
-        const std::uint64_t distance =
-            static_cast<std::uint32_t>(dg * dg * 2048 + dr * dr * (s + 1024) + db * db * (1534 - s));
-        best = std::min(best, (distance << 18) | static_cast<std::uint64_t>(walkRank(e->position, up0)));
-    }
-    const int rank = static_cast<int>(best & 0x3FFFFu);
-    return (rank & 1) ? up0 + (rank >> 1) : up0 - 1 - (rank >> 1);
+            m_candidates.push_back(m_coarsePool[parent.start + i]);
 }
 
 namespace {
@@ -464,7 +440,7 @@ struct CubeSlice {
     int r0, g, b0;
 };
 struct RankedCandidate {
-    int red, green, blue, position;
+    int rank, red, green, blue, position;
 };
 
 void decideSlicePlain(const CubeSlice& slice, const RankedCandidate* candidates, int count, int* result) {
@@ -523,31 +499,43 @@ TARNEL_TARGET_AVX2 void decideSliceAvx2(const CubeSlice& slice, const RankedCand
 }  // namespace
 
 void NearestTable::decideCube(std::uint32_t cubeIndex, Color c) {
-    std::uint8_t* known = m_known.get() + (std::size_t{cubeIndex} << kFinePlaceShift);
-    m_decided[cubeIndex >> 5] |= std::uint32_t{1} << (cubeIndex & 31);
-    m_scratch.clear();
-    fineCandidates(c, m_scratch);
-    if (m_scratch.size() == 1) {
-        std::memset(known, m_scratch[0].position - 1, std::size_t{1} << kFinePlaceShift);
+    std::uint16_t* known = m_known + (std::size_t{cubeIndex} << kFinePlaceShift);
+    fineCandidates(c);
+    if (m_candidates.empty())  // an empty palette
+        return;
+    if (m_candidates.size() == 1) {
+        std::fill_n(known, std::size_t{1} << kFinePlaceShift, m_candidates[0].position);
         return;
     }
 #if defined(TARNEL_SIMD_AVX2)
     static const bool avx2 = cpuHasAvx2();
 #endif
-    const int count = static_cast<int>(m_scratch.size());
-    RankedCandidate ranked[kMaxRemembered];
-    std::pair<int, int> order[kMaxRemembered];  // rank, candidate
+    const int count = static_cast<int>(m_candidates.size());
+    // Usually a handful; many only for palettes full of equal colours.
+    RankedCandidate few[32];
+    std::vector<RankedCandidate> many;
+    RankedCandidate* ranked = few;
+    if (count > 32) {
+        many.resize(m_candidates.size());
+        ranked = many.data();
+    }
     int result[16];
     const int r0 = cubeCorner(c, kFineShift, 0), g0 = cubeCorner(c, kFineShift, 1), b0 = cubeCorner(c, kFineShift, 2);
     for (int gi = 0; gi < (1 << kFineShift); ++gi) {
         const CubeSlice slice{r0, g0 + gi, b0};
         const int up0 = m_palette.m_greenIndex[static_cast<std::size_t>(slice.g)];
-        for (int i = 0; i < count; ++i)
-            order[i] = {walkRank(m_scratch[static_cast<std::size_t>(i)].position, up0), i};
-        std::sort(order, order + count);
+        // The walk's examination order.
         for (int i = 0; i < count; ++i) {
-            const Candidate& e = m_scratch[static_cast<std::size_t>(order[i].second)];
-            ranked[i] = {e.red, e.green, e.blue, e.position};
+            const Candidate& e = m_candidates[static_cast<std::size_t>(i)];
+            ranked[i] = {walkRank(e.position, up0), e.red, e.green, e.blue, e.position};
+        }
+        const auto byRank = [](const RankedCandidate& a, const RankedCandidate& b) { return a.rank < b.rank; };
+        if (count <= 8) {  // the usual handful: an insertion sort
+            for (int i = 1; i < count; ++i)
+                for (int j = i; j > 0 && byRank(ranked[j], ranked[j - 1]); --j)
+                    std::swap(ranked[j], ranked[j - 1]);
+        } else {
+            std::sort(ranked, ranked + count, byRank);
         }
 #if defined(TARNEL_SIMD_AVX2)
         if (avx2)
@@ -556,11 +544,10 @@ void NearestTable::decideCube(std::uint32_t cubeIndex, Color c) {
 #endif
             decideSlicePlain(slice, ranked, count, result);
         for (int i = 0; i < 16; ++i)
-            known[placeOf(rgb(i >> 2, gi, i & 3))] = static_cast<std::uint8_t>(result[i] - 1);
+            known[placeOf(rgb(i >> 2, gi, i & 3))] = static_cast<std::uint16_t>(result[i]);
     }
 }
 
-void NearestTable::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
 
 void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int strength) {
     if (image.isNull() || palette.empty())
@@ -580,12 +567,8 @@ void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int
         return;
     }
     NearestTable table(palette);
-    if (table.remembers()) {
-        RememberedLookup remembered(table);
-        run(remembered);
-    } else {
-        run(table);
-    }
+    RememberedLookup lookup(table);
+    run(lookup);
 }
 
 void remap(Image& image, const Rect& area, const Palette& palette, const RemapOptions& options) {

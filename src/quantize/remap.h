@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/image.h"
+#include "core/zeroed_memory.h"
 
 namespace tarnel {
 
@@ -79,21 +80,20 @@ private:
 // How: colour space is cut into cubes (16 and, inside those, 4 values a
 // side). For a cube, bounds of each entry's distance over the cube's colours
 // leave only the entries that can be nearest to one of them - usually one to
-// three. A colour is then decided among its cube's candidates, the walk's
-// examination order breaking ties. Cubes are worked out on first use.
+// three. The first colour asked of a 4-value cube decides all 64 colours of
+// that cube among its candidates, the walk's examination order breaking
+// ties, into a table of all 2^24 colours. Only the pages of the table that
+// are used are ever touched.
 class NearestTable {
 public:
     // Entry positions are kept in 16 bits: palettes up to this size.
     static constexpr int kMaxEntries = 65535;
-    // Palettes up to this size can remember results (one byte per colour).
-    static constexpr int kMaxRemembered = 256;
 
     // Where a colour's result is kept, a 24-bit number laid out so that
     // similar colours are close together: the 16-value cube (12 bits:
     // blue, green, red from low to high), then the 4-value cube inside it
     // and the colour inside that (6 bits each: red, green, blue from low to
-    // high, 2 bits each). A 4-value cube's 64 colours are 64 consecutive
-    // bytes, a 16-value cube's 4096 colours one memory page.
+    // high, 2 bits each). A 4-value cube's 64 colours are consecutive.
     static constexpr std::uint32_t placeOf(Color c) {
         // Each multiplication gathers a field of every channel side by side
         // without carries: the channels sit 8 bits apart, the copies made
@@ -103,8 +103,6 @@ public:
         const std::uint32_t coarse = (((c >> 4) & 0x0F0F0Fu) * kGatherFourBits >> 16) & 0xFFFu;
         return coarse << 12 | middle << 6 | fine;
     }
-    static constexpr std::uint32_t kGatherTwoBits = (1u << 20) | (1u << 14) | (1u << 8);
-    static constexpr std::uint32_t kGatherFourBits = (1u << 24) | (1u << 12) | 1u;
     // A place without its low bits is the 4-value cube's number.
     static constexpr int kFinePlaceShift = 6;
 
@@ -112,81 +110,45 @@ public:
     explicit NearestTable(const SearchPalette& palette);
 
     Color nearest(Color c) {
-        if (m_fine.empty())
-            m_fine.resize(kFineCubes);
-        const std::uint32_t cubeIndex = placeOf(c) >> kFinePlaceShift;
-        Cube cube = m_fine[cubeIndex];
-        if (cube.count == 0)
-            cube = fillFine(cubeIndex, c);
-        if (cube.count == 1)
-            return m_entries[cube.start];
-        return m_entries[decide(c, cube)];
-    }
-
-    // The same, remembering the results for images with millions of
-    // pixels: the first colour asked of a 4-value cube decides all 64
-    // colours of that cube at once, into a table of all 2^24 colours (one
-    // byte each, at placeOf). Only the pages of the table that are used are
-    // ever touched.
-    Color rememberedNearest(Color c) {
-        if (!m_known)
-            return nearest(c);
         const std::uint32_t place = placeOf(c);
-        const std::uint32_t cubeIndex = place >> kFinePlaceShift;
-        if (!isDecided(cubeIndex))
-            decideCube(cubeIndex, c);
-        return m_entries[std::size_t{m_known.get()[place]} + 1];
+        if (m_known[place] == 0)
+            decideCube(place >> kFinePlaceShift, c);
+        return m_entries[m_known[place]];
     }
 
-    // Whether rememberedNearest keeps results (palettes of 1 to
-    // kMaxRemembered colours).
-    bool remembers() const { return m_known != nullptr; }
-
-    // The remembered table, for loops that look up many colours at once
-    // (only when remembers()). Bit (i & 31) of decidedWords()[i >> 5] says
-    // whether cube i is decided; then knownBytes()[place] is its colours'
-    // entry position - 1, and positions 1.. are at rememberedEntries() - 1.
-    // The byte table has 3 readable bytes past its end, for 32-bit reads.
-    bool isDecided(std::uint32_t cubeIndex) const { return ((m_decided[cubeIndex >> 5] >> (cubeIndex & 31)) & 1) != 0; }
-    // Decides every colour of the cube holding c (its number cubeIndex).
+    // For loops that look up many colours themselves: positions()[place]
+    // is the entry position of the colour at place, or 0 while its cube is
+    // not decided; decideCube then fills the cube numbered cubeIndex, which
+    // holds c.
+    const std::uint16_t* positions() const { return m_known; }
+    const Color* entries() const { return m_entries; }
     void decideCube(std::uint32_t cubeIndex, Color c);
-    const std::uint8_t* knownBytes() const { return m_known.get(); }
-    const std::uint32_t* decidedWords() const { return m_decided.data(); }
-    const Color* rememberedEntries() const { return m_entries + 1; }
 
 private:
+    static constexpr std::uint32_t kGatherTwoBits = (1u << 20) | (1u << 14) | (1u << 8);
+    static constexpr std::uint32_t kGatherFourBits = (1u << 24) | (1u << 12) | 1u;
+
     struct Cube {
-        // Where the candidates start in the pool; with a single candidate,
-        // its entry position instead.
-        std::uint32_t start = 0;
+        std::uint32_t start = 0;  // where the candidates start in the pool
         std::uint32_t count = 0;  // 0 until worked out; then at least 1
     };
     struct Candidate {
         std::int16_t red, green, blue;
         std::uint16_t position;
     };
-    static constexpr std::size_t kFineCubes = std::size_t{1} << 18;
 
     Cube coarseCube(Color c);
-    // The candidates of the fine cube holding c, appended to out.
-    void fineCandidates(Color c, std::vector<Candidate>& out);
-    Cube fillFine(std::uint32_t cubeIndex, Color c);
-    int decide(Color c, Cube cube) const;
+    // The candidates of the 4-value cube holding c, into m_candidates.
+    void fineCandidates(Color c);
 
     const SearchPalette& m_palette;
     const Color* m_entries;
-    std::vector<Cube> m_coarse, m_fine;
-    // Each cube's candidates are a run of its pool.
-    std::vector<Candidate> m_coarsePool, m_finePool;
-    struct FreeDeleter {
-        void operator()(std::uint8_t* p) const;
-    };
-    // Position - 1 of each colour's entry, valid in the decided cubes; null
-    // when the palette does not remember.
-    std::unique_ptr<std::uint8_t, FreeDeleter> m_known;
-    std::vector<std::uint32_t> m_decided;  // a bit per fine cube
-    std::vector<std::int64_t> m_lowBounds;  // scratch for working out a cube
-    std::vector<Candidate> m_scratch;
+    std::vector<Cube> m_coarse;
+    std::vector<Candidate> m_coarsePool;  // each cube's candidates are a run
+    ZeroedMemory m_memory;
+    std::uint16_t* m_known;  // by place; 0 = not decided
+    std::vector<std::int32_t> m_lowBounds;  // scratch for working out a cube
+    std::vector<Candidate> m_candidates;
 };
 
 struct RemapOptions {

@@ -1,0 +1,64 @@
+#include "core/zeroed_memory.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace tarnel {
+
+#if defined(__linux__)
+namespace {
+
+constexpr std::size_t kLargePage = std::size_t{2} << 20;
+// Below this, the system's small pages are as good.
+constexpr std::size_t kLargeFrom = 4 * kLargePage;
+
+}  // namespace
+
+ZeroedMemory allocateZeroed(std::size_t bytes) {
+    if (bytes < kLargeFrom) {
+        void* p = std::calloc(bytes, 1);
+        if (!p)
+            throw std::bad_alloc();
+        return ZeroedMemory(p, ZeroedMemoryRelease{0});
+    }
+    // A mapping one large page longer, so that an aligned start fits; the
+    // unused head and tail are returned at once.
+    const std::size_t mapped = bytes + kLargePage;
+    void* base = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED)
+        throw std::bad_alloc();
+    auto* start = static_cast<char*>(base);
+    auto* aligned = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(start) + kLargePage - 1) & ~(kLargePage - 1));
+    const std::size_t length = (bytes + kLargePage - 1) & ~(kLargePage - 1);
+    if (aligned != start)
+        munmap(start, static_cast<std::size_t>(aligned - start));
+    const std::size_t tail = mapped - static_cast<std::size_t>(aligned - start) - length;
+    if (tail != 0)
+        munmap(aligned + length, tail);
+    madvise(aligned, length, MADV_HUGEPAGE);  // a hint: small pages still work
+    return ZeroedMemory(aligned, ZeroedMemoryRelease{length});
+}
+
+void ZeroedMemoryRelease::operator()(void* p) const {
+    if (bytes == 0)
+        std::free(p);
+    else
+        munmap(p, bytes);
+}
+#else
+ZeroedMemory allocateZeroed(std::size_t bytes) {
+    void* p = std::calloc(bytes, 1);
+    if (!p)
+        throw std::bad_alloc();
+    return ZeroedMemory(p, ZeroedMemoryRelease{0});
+}
+
+void ZeroedMemoryRelease::operator()(void* p) const { std::free(p); }
+#endif
+
+}  // namespace tarnel
