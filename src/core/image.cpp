@@ -14,14 +14,15 @@ Image::Image(int width, int height, int depth, Color fill) : m_depth(depth) {
     if (width <= 0 || height <= 0) return;
     m_width = width;
     m_height = height;
-    m_pixels = std::make_unique_for_overwrite<Color[]>(pixelCount());
-    this->fill(fill);
+    m_pixels = allocateZeroed(pixelCount() * sizeof(Color));
+    if (fill != 0)
+        this->fill(fill);
 }
 
 Image::Image(const Image& other) : m_width(other.m_width), m_height(other.m_height), m_depth(other.m_depth) {
     if (other.m_pixels) {
-        m_pixels = std::make_unique_for_overwrite<Color[]>(pixelCount());
-        std::memcpy(m_pixels.get(), other.m_pixels.get(), pixelCount() * sizeof(Color));
+        m_pixels = allocateZeroed(pixelCount() * sizeof(Color));
+        std::memcpy(data(), other.data(), pixelCount() * sizeof(Color));
     }
 }
 
@@ -47,7 +48,7 @@ Image& Image::operator=(Image&& other) noexcept {
     return *this;
 }
 
-void Image::fill(Color c) { std::fill_n(m_pixels.get(), pixelCount(), c); }
+void Image::fill(Color c) { std::fill_n(data(), pixelCount(), c); }
 
 Image Image::copy(const Rect& r) const {
     const Rect clip = intersected(r, rect());
@@ -69,7 +70,7 @@ void Image::paste(const Image& src, int x, int y) {
 bool Image::operator==(const Image& other) const {
     if (m_width != other.m_width || m_height != other.m_height || m_depth != other.m_depth) return false;
     if (isNull() || other.isNull()) return isNull() == other.isNull();
-    return std::memcmp(m_pixels.get(), other.m_pixels.get(), pixelCount() * sizeof(Color)) == 0;
+    return std::memcmp(data(), other.data(), pixelCount() * sizeof(Color)) == 0;
 }
 
 }  // namespace tarnel

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/zeroed_memory.h"
+
 namespace tarnel {
 
 using Color = std::uint32_t;
@@ -66,10 +68,10 @@ public:
     Rect rect() const { return Rect{0, 0, m_width - 1, m_height - 1}; }
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
 
-    Color* data() { return m_pixels.get(); }
-    const Color* data() const { return m_pixels.get(); }
-    Color* row(int y) { return m_pixels.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
-    const Color* row(int y) const { return m_pixels.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
+    Color* data() { return static_cast<Color*>(m_pixels.get()); }
+    const Color* data() const { return static_cast<const Color*>(m_pixels.get()); }
+    Color* row(int y) { return data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
+    const Color* row(int y) const { return data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
     Color pixel(int x, int y) const { return row(y)[x]; }
     void setPixel(int x, int y, Color c) { row(y)[x] = c; }
 
@@ -87,7 +89,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     int m_depth = 32;
-    std::unique_ptr<Color[]> m_pixels;
+    ZeroedMemory m_pixels;  // large images in large pages
 };
 
 }  // namespace tarnel

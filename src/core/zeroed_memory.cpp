@@ -26,15 +26,15 @@ ZeroedMemory allocateZeroed(std::size_t bytes) {
             throw std::bad_alloc();
         return ZeroedMemory(p, ZeroedMemoryRelease{0});
     }
-    // A mapping one large page longer, so that an aligned start fits; the
-    // unused head and tail are returned at once.
-    const std::size_t mapped = bytes + kLargePage;
+    // Whole large pages, mapped one page longer so that an aligned start
+    // fits; the unused head and tail are returned at once.
+    const std::size_t length = (bytes + kLargePage - 1) & ~(kLargePage - 1);
+    const std::size_t mapped = length + kLargePage;
     void* base = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED)
         throw std::bad_alloc();
     auto* start = static_cast<char*>(base);
     auto* aligned = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(start) + kLargePage - 1) & ~(kLargePage - 1));
-    const std::size_t length = (bytes + kLargePage - 1) & ~(kLargePage - 1);
     if (aligned != start)
         munmap(start, static_cast<std::size_t>(aligned - start));
     const std::size_t tail = mapped - static_cast<std::size_t>(aligned - start) - length;
