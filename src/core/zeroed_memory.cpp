@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -17,9 +19,7 @@ constexpr std::size_t kLargePage = std::size_t{2} << 20;
 // Below this, the system's small pages are as good.
 constexpr std::size_t kLargeFrom = 4 * kLargePage;
 
-}  // namespace
-
-ZeroedMemory allocateZeroed(std::size_t bytes) {
+ZeroedMemory systemZeroed(std::size_t bytes) {
     if (bytes < kLargeFrom) {
         void* p = std::calloc(bytes, 1);
         if (!p)
@@ -44,6 +44,8 @@ ZeroedMemory allocateZeroed(std::size_t bytes) {
     return ZeroedMemory(aligned, ZeroedMemoryRelease{length});
 }
 
+}  // namespace
+
 void ZeroedMemoryRelease::operator()(void* p) const {
     if (bytes == 0)
         std::free(p);
@@ -51,14 +53,50 @@ void ZeroedMemoryRelease::operator()(void* p) const {
         munmap(p, bytes);
 }
 #else
-ZeroedMemory allocateZeroed(std::size_t bytes) {
+namespace {
+
+ZeroedMemory systemZeroed(std::size_t bytes) {
     void* p = std::calloc(bytes, 1);
     if (!p)
         throw std::bad_alloc();
     return ZeroedMemory(p, ZeroedMemoryRelease{0});
 }
 
+}  // namespace
+
 void ZeroedMemoryRelease::operator()(void* p) const { std::free(p); }
 #endif
+
+namespace {
+
+struct Recycled {
+    std::mutex mutex;
+    ZeroedMemory memory;
+    std::size_t bytes = 0;
+};
+
+Recycled& recycled() {
+    static Recycled kept;
+    return kept;
+}
+
+}  // namespace
+
+ZeroedMemory allocateZeroed(std::size_t bytes) {
+    {
+        Recycled& kept = recycled();
+        const std::lock_guard lock(kept.mutex);
+        if (kept.memory && kept.bytes == bytes)
+            return std::move(kept.memory);
+    }
+    return systemZeroed(bytes);
+}
+
+void recycleZeroed(ZeroedMemory memory, std::size_t bytes) {
+    Recycled& kept = recycled();
+    const std::lock_guard lock(kept.mutex);
+    kept.memory = std::move(memory);  // frees the one kept before
+    kept.bytes = bytes;
+}
 
 }  // namespace tarnel

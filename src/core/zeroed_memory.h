@@ -20,4 +20,9 @@ using ZeroedMemory = std::unique_ptr<void, ZeroedMemoryRelease>;
 // bytes of zeroed memory; throws std::bad_alloc when there is none.
 ZeroedMemory allocateZeroed(std::size_t bytes);
 
+// Hands back memory of that many bytes from allocateZeroed whose every byte
+// is zero again, for the next request of the same size (one is kept): for
+// tables asked for again and again, whose users know what they wrote.
+void recycleZeroed(ZeroedMemory memory, std::size_t bytes);
+
 }  // namespace tarnel

@@ -372,8 +372,20 @@ NearestTable::NearestTable(const SearchPalette& palette)
     : m_palette(palette),
       m_entries(palette.m_entries.data()),
       m_coarse(std::size_t{1} << (3 * (8 - kCoarseShift))),
-      m_memory(allocateZeroed((std::size_t{1} << 24) * sizeof(std::uint16_t))),
+      m_memory(allocateZeroed(kTableBytes)),
       m_known(static_cast<std::uint16_t*>(m_memory.get())) {}
+
+NearestTable::~NearestTable() {
+    // Cube by cube while that is less than the whole table.
+    const std::size_t cubeBytes = sizeof(std::uint16_t) << kFinePlaceShift;
+    if (m_decidedCubes.size() * cubeBytes < kTableBytes / 2) {
+        for (std::uint32_t cube : m_decidedCubes)
+            std::memset(m_known + (std::size_t{cube} << kFinePlaceShift), 0, cubeBytes);
+    } else {
+        std::memset(m_known, 0, kTableBytes);
+    }
+    recycleZeroed(std::move(m_memory), kTableBytes);
+}
 
 namespace {
 
@@ -500,6 +512,7 @@ TARNEL_TARGET_AVX2 void decideSliceAvx2(const CubeSlice& slice, const RankedCand
 
 void NearestTable::decideCube(std::uint32_t cubeIndex, Color c) {
     std::uint16_t* known = m_known + (std::size_t{cubeIndex} << kFinePlaceShift);
+    m_decidedCubes.push_back(cubeIndex);  // before any write, for the clean-up
     fineCandidates(c);
     if (m_candidates.empty())  // an empty palette
         return;

@@ -108,6 +108,10 @@ public:
 
     // palette must outlive the table and hold at most kMaxEntries colours.
     explicit NearestTable(const SearchPalette& palette);
+    // Clears what it wrote and hands the table back for the next one.
+    ~NearestTable();
+    NearestTable(const NearestTable&) = delete;
+    NearestTable& operator=(const NearestTable&) = delete;
 
     Color nearest(Color c) {
         const std::uint32_t place = placeOf(c);
@@ -125,6 +129,7 @@ public:
     void decideCube(std::uint32_t cubeIndex, Color c);
 
 private:
+    static constexpr std::size_t kTableBytes = (std::size_t{1} << 24) * sizeof(std::uint16_t);
     static constexpr std::uint32_t kGatherTwoBits = (1u << 20) | (1u << 14) | (1u << 8);
     static constexpr std::uint32_t kGatherFourBits = (1u << 24) | (1u << 12) | 1u;
 
@@ -147,6 +152,7 @@ private:
     std::vector<Candidate> m_coarsePool;  // each cube's candidates are a run
     ZeroedMemory m_memory;
     std::uint16_t* m_known;  // by place; 0 = not decided
+    std::vector<std::uint32_t> m_decidedCubes;
     std::vector<std::int32_t> m_lowBounds;  // scratch for working out a cube
     std::vector<Candidate> m_candidates;
 };
