@@ -163,7 +163,9 @@ TEST(BatchSteps, FiltersWorkOnTheAreaAsAnImageOfItsOwn) {
         // Nothing outside the area changed.
         for (int y = 0; y < source.height(); ++y) {
             for (int x = 0; x < source.width(); ++x) {
-                if (!kInner.contains(x, y)) ASSERT_EQ(result.pixel(x, y), source.pixel(x, y)) << text;
+                if (!kInner.contains(x, y)) {
+                    ASSERT_EQ(result.pixel(x, y), source.pixel(x, y)) << text;
+                }
             }
         }
     }
