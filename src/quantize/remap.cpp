@@ -511,11 +511,11 @@ TARNEL_TARGET_AVX2 void decideSliceAvx2(const CubeSlice& slice, const RankedCand
 }  // namespace
 
 void NearestTable::decideCube(std::uint32_t cubeIndex, Color c) {
+    if (m_palette.empty())  // nothing to find: entry 0, the end marker
+        return;
     std::uint16_t* known = m_known + (std::size_t{cubeIndex} << kFinePlaceShift);
     m_decidedCubes.push_back(cubeIndex);  // before any write, for the clean-up
     fineCandidates(c);
-    if (m_candidates.empty())  // an empty palette
-        return;
     if (m_candidates.size() == 1) {
         std::fill_n(known, std::size_t{1} << kFinePlaceShift, m_candidates[0].position);
         return;
