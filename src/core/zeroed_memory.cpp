@@ -12,6 +12,17 @@
 
 namespace tarnel {
 
+namespace {
+
+ZeroedMemory heapZeroed(std::size_t bytes) {
+    void* p = std::calloc(bytes, 1);
+    if (!p)
+        throw std::bad_alloc();
+    return ZeroedMemory(p, ZeroedMemoryRelease{0});
+}
+
+}  // namespace
+
 #if defined(__linux__)
 namespace {
 
@@ -20,12 +31,8 @@ constexpr std::size_t kLargePage = std::size_t{2} << 20;
 constexpr std::size_t kLargeFrom = 4 * kLargePage;
 
 ZeroedMemory systemZeroed(std::size_t bytes) {
-    if (bytes < kLargeFrom) {
-        void* p = std::calloc(bytes, 1);
-        if (!p)
-            throw std::bad_alloc();
-        return ZeroedMemory(p, ZeroedMemoryRelease{0});
-    }
+    if (bytes < kLargeFrom)
+        return heapZeroed(bytes);
     // Whole large pages, mapped one page longer so that an aligned start
     // fits; the unused head and tail are returned at once.
     const std::size_t length = (bytes + kLargePage - 1) & ~(kLargePage - 1);
@@ -55,12 +62,7 @@ void ZeroedMemoryRelease::operator()(void* p) const {
 #else
 namespace {
 
-ZeroedMemory systemZeroed(std::size_t bytes) {
-    void* p = std::calloc(bytes, 1);
-    if (!p)
-        throw std::bad_alloc();
-    return ZeroedMemory(p, ZeroedMemoryRelease{0});
-}
+ZeroedMemory systemZeroed(std::size_t bytes) { return heapZeroed(bytes); }
 
 }  // namespace
 
