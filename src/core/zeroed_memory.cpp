@@ -27,8 +27,8 @@ ZeroedMemory heapZeroed(std::size_t bytes) {
 namespace {
 
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
-// Below this, the system's small pages are as good.
-constexpr std::size_t kLargeFrom = 4 * kLargePage;
+// Below one large page, the system's small pages are as good.
+constexpr std::size_t kLargeFrom = kLargePage;
 
 ZeroedMemory systemZeroed(std::size_t bytes) {
     if (bytes < kLargeFrom)

@@ -12,7 +12,7 @@ constexpr std::int64_t kCountAtEndFromPixels = std::int64_t{1} << 18;
 
 }  // namespace
 
-ColorSet::ColorSet() : m_bits(new std::uint8_t[kColors / 8]()) {}
+ColorSet::ColorSet() : m_memory(allocateZeroed(kColors / 8)) {}
 
 int ColorSet::insertArea(const Image& image, const Rect& area) {
     int added = 0;
@@ -44,13 +44,13 @@ void ColorSet::markArea(const Image& image, const Rect& area) {
             if (v == previous)
                 continue;
             previous = v;
-            m_bits[v >> 3] |= static_cast<std::uint8_t>(1u << (v & 7u));
+            bits()[v >> 3] |= static_cast<std::uint8_t>(1u << (v & 7u));
         }
     }
 }
 
 int ColorSet::size() const {
-    const std::uint8_t* bytes = m_bits.get();
+    const std::uint8_t* bytes = bits();
     int count = 0;
     for (std::uint32_t i = 0; i < kColors / 8; i += 8) {
         std::uint64_t word;

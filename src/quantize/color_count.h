@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/image.h"
+#include "core/zeroed_memory.h"
 
 namespace tarnel {
 
@@ -27,7 +28,7 @@ public:
     // Adds the colour (top byte ignored); returns true when it was new.
     bool insert(Color c) {
         const std::uint32_t v = c & kColorMask;
-        std::uint8_t& byte = m_bits[v >> 3];
+        std::uint8_t& byte = bits()[v >> 3];
         const std::uint8_t bit = static_cast<std::uint8_t>(1u << (v & 7u));
         if (byte & bit)
             return false;
@@ -36,7 +37,7 @@ public:
     }
     bool contains(Color c) const {
         const std::uint32_t v = c & kColorMask;
-        return (m_bits[v >> 3] >> (v & 7u)) & 1u;
+        return (bits()[v >> 3] >> (v & 7u)) & 1u;
     }
     // Adds every pixel of area (already clipped); returns how many were new.
     int insertArea(const Image& image, const Rect& area);
@@ -46,7 +47,9 @@ public:
     int size() const;
 
 private:
-    std::unique_ptr<std::uint8_t[]> m_bits;
+    std::uint8_t* bits() const { return static_cast<std::uint8_t*>(m_memory.get()); }
+
+    ZeroedMemory m_memory;
 };
 
 }  // namespace tarnel

@@ -1,5 +1,7 @@
 #include "quantize/palette_methods.h"
 
+#include "core/zeroed_memory.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "core/simd.h"
+#include "core/zeroed_memory.h"
 #include "quantize/color_count.h"
 #include "quantize/dither.h"
 #include "quantize/fixed_palettes.h"
@@ -226,15 +229,17 @@ public:
             m_pairStart[p + 1] = m_pairStart[p] + next[p];
             next[p] = m_pairStart[p];
         }
-        m_reds.resize(m_pairStart[kPairs]);
+        m_size = m_pairStart[kPairs];
+        m_memory = allocateZeroed(std::max<std::size_t>(m_size, 1));
+        std::uint8_t* reds = this->reds();
         for (int y = area.top; y <= area.bottom; ++y) {
             const Color* row = image.row(y);
             for (int x = area.left; x <= area.right; ++x)
-                m_reds[next[(row[x] >> 8) & 0xFFFFu]++] = static_cast<std::uint8_t>(row[x]);
+                reds[next[(row[x] >> 8) & 0xFFFFu]++] = static_cast<std::uint8_t>(row[x]);
         }
     }
 
-    std::size_t size() const { return m_reds.size(); }
+    std::size_t size() const { return m_size; }
 
     // sample[rank]; ranks past the end read the last sample.
     Color at(std::size_t rank) const {
@@ -269,14 +274,20 @@ private:
         if (added) {
             RedCounts& counts = it->second;
             counts.fill(0);
+            const std::uint8_t* reds = this->reds();
             for (std::size_t i = m_pairStart[pair]; i < m_pairStart[pair + 1]; ++i)
-                ++counts[m_reds[i]];
+                ++counts[reds[i]];
         }
         return it->second;
     }
 
+    std::uint8_t* reds() const { return static_cast<std::uint8_t*>(m_memory.get()); }
+
     std::vector<std::size_t> m_pairStart;
-    std::vector<std::uint8_t> m_reds;
+    // Each pixel's red, grouped by blue-green pair; memory the system
+    // zeroes (in large pages for large areas) rather than a cleared vector.
+    ZeroedMemory m_memory;
+    std::size_t m_size = 0;
     mutable std::unordered_map<std::size_t, RedCounts> m_redCounts;
 };
 
