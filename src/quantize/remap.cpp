@@ -1,11 +1,9 @@
 #include "quantize/remap.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <type_traits>
 #include <utility>
 
