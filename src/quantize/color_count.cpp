@@ -10,43 +10,40 @@ namespace {
 // Areas of at least this many pixels are marked first and counted after.
 constexpr std::int64_t kCountAtEndFromPixels = std::int64_t{1} << 18;
 
+// Calls add(colour) for each pixel of area (top byte dropped) whose colour
+// differs from its left neighbour's: neighbouring pixels often repeat a
+// colour, and the last one seen needs no second look.
+template <typename Add>
+void forEachColourChange(const Image& image, const Rect& area, Add&& add) {
+    for (int y = area.top; y <= area.bottom; ++y) {
+        const Color* row = image.row(y);
+        Color previous = ~row[area.left] & kColorMask;
+        for (int x = area.left; x <= area.right; ++x) {
+            const Color v = row[x] & kColorMask;
+            if (v == previous)
+                continue;
+            previous = v;
+            add(v);
+        }
+    }
+}
+
 }  // namespace
 
 ColorSet::ColorSet() : m_memory(allocateZeroed(kColors / 8)) {}
 
 int ColorSet::insertArea(const Image& image, const Rect& area) {
     int added = 0;
-    for (int y = area.top; y <= area.bottom; ++y) {
-        const Color* row = image.row(y);
-        // Neighbouring pixels often repeat a colour; the last one seen needs
-        // no second look.
-        Color previous = ~row[area.left] & kColorMask;
-        for (int x = area.left; x <= area.right; ++x) {
-            const Color v = row[x] & kColorMask;
-            if (v == previous)
-                continue;
-            previous = v;
-            added += insert(v) ? 1 : 0;
-        }
-    }
+    forEachColourChange(image, area, [&](Color v) { added += insert(v) ? 1 : 0; });
     return added;
 }
 
 void ColorSet::markArea(const Image& image, const Rect& area) {
-    for (int y = area.top; y <= area.bottom; ++y) {
-        const Color* row = image.row(y);
-        // Setting a bit needs no test, so the loop has no branch on the
-        // colours; repeating the last colour is skipped all the same, as
-        // setting the same byte again would wait for the previous store.
-        Color previous = ~row[area.left] & kColorMask;
-        for (int x = area.left; x <= area.right; ++x) {
-            const Color v = row[x] & kColorMask;
-            if (v == previous)
-                continue;
-            previous = v;
-            bits()[v >> 3] |= static_cast<std::uint8_t>(1u << (v & 7u));
-        }
-    }
+    // Setting a bit needs no test, so the loop has no branch on the colours;
+    // repeats are skipped all the same, as setting the same byte again would
+    // wait for the previous store.
+    std::uint8_t* bits = this->bits();
+    forEachColourChange(image, area, [bits](Color v) { bits[v >> 3] |= static_cast<std::uint8_t>(1u << (v & 7u)); });
 }
 
 int ColorSet::size() const {
