@@ -57,10 +57,7 @@ public:
     bool quitConfirmed() const { return m_quitConfirmed; }
     void setQuitHandler(std::function<void()> handler) { m_quitHandler = std::move(handler); }
 
-    // --- histogram and palette windows ---------------------------------------
-    // Flipped by commands 35/47 and 38/49; the windows read them on refresh.
-    bool histogramWanted = false;
-    bool paletteWindowWanted = false;
+    // --- tool windows -------------------------------------------------------
     // Called after every view redraw, selection change and nudge (the
     // histogram and palette windows follow the view through these).
     void addRefreshListener(std::function<void()> listener);

@@ -10,41 +10,15 @@
 #include "app/image_commands.h"
 #include "app/main_window.h"
 #include "app/view.h"
+#include "adjust/histogram_window.h"
+#include "palette/palette_window.h"
+#include "quantize/quantize_window.h"
 
 namespace tarnel {
 
 namespace {
 
-// --- commands of tools still to come: named, doing nothing yet -------------
-void newImageCommand(AppContext&) {}
-void copyCommand(AppContext&) {}
-void cropCommand(AppContext&) {}
-void pasteFloatingCommand(AppContext&) {}
-void pasteNewImageCommand(AppContext&) {}
-void addTextCommand(AppContext&) {}
-void resizeCanvasCommand(AppContext&) {}
-void resizeImageCommand(AppContext&) {}
-void quantizeCommand(AppContext&) {}
-void brightContrastCommand(AppContext&) {}
-void twoColorsCommand(AppContext&) {}
-void helpCommand(AppContext&) {}
-// The histogram and palette windows: open or close after their flag flipped.
-void refreshHistogram(AppContext&) {}
-void refreshPaletteWindow(AppContext&) {}
-
 // --- commands of the shell, the history and the canvas ------------------------
-void toggleHistogram(AppContext& context) {
-    context.histogramWanted = !context.histogramWanted;
-    context.window().setToggleState(kCmdHistogram, context.histogramWanted);
-    refreshHistogram(context);
-}
-
-void togglePaletteWindow(AppContext& context) {
-    context.paletteWindowWanted = !context.paletteWindowWanted;
-    context.window().setToggleState(kCmdPalette, context.paletteWindowWanted);
-    refreshPaletteWindow(context);
-}
-
 void fitWindowCommand(AppContext& context) {
     if (context.hasWindow() && context.window().windowState() != Qt::WindowNoState)
         context.window().showNormal();
@@ -70,9 +44,6 @@ void mainWindowEvent(AppContext& context, WindowEvent event) {
 void installCommands(AppContext& context) {
     Dispatch& d = context.dispatch();
     AppContext& c = context;
-    auto pending = [&](int id, void (*handler)(AppContext&)) {
-        d.set(id, [&c, handler](int) { handler(c); }, kPendingHandlerName);
-    };
 
     // The shell, history, view and canvas.
     d.set(kCmdRevert, [&c](int) { c.editor().revert(); }, "revert");
@@ -85,34 +56,23 @@ void installCommands(AppContext& context) {
     d.set(kCmdMover, [&c](int) { c.editor().setCursorMode(CursorMode::Mover); }, "mover");
     d.setRange(kCmdNudgeLeft, kCmdGrowHeight,
                [&c](int id) { c.editor().nudge(static_cast<Nudge>(id - kCmdNudgeLeft)); }, "nudge");
-    d.set(kCmdHistogram, [&c](int) { toggleHistogram(c); }, "histogram");
-    d.set(kCmdShowHistogram, [&c](int) { toggleHistogram(c); }, "histogram");
-    d.set(kCmdPalette, [&c](int) { togglePaletteWindow(c); }, "palette");
-    d.set(kCmdShowPalette, [&c](int) { togglePaletteWindow(c); }, "palette");
+    // The tool windows bind their own commands and window events.
+    installHistogramWindow(c);
+    installPaletteWindow(c);
+    installQuantizeWindow(c);
 
     // Files and clipboard.
     auto files = std::make_shared<FileState>();  // shared by Load and Save until exit
     d.set(kCmdLoadImage, [&c, files](int) { loadImageCommand(c, *files); }, "load image");
     d.set(kCmdSaveImage, [&c, files](int) { saveImageCommand(c, *files); }, "save image");
-    pending(kCmdNewImage, newImageCommand);
-    pending(kCmdCopy, copyCommand);
-    pending(kCmdPasteNewImage, pasteNewImageCommand);
-    // Editing tools.
-    pending(kCmdCrop, cropCommand);
-    pending(kCmdPasteFloating, pasteFloatingCommand);
-    pending(kCmdAddText, addTextCommand);
-    pending(kCmdResizeCanvas, resizeCanvasCommand);
-    pending(kCmdResizeImage, resizeImageCommand);
-    pending(kCmdHelp, helpCommand);
+    // New image, copy, paste, crop, add text, the resize dialogs and help
+    // have no handler yet: their menu items show disabled.
     // Effects.
     d.set(kCmdGaussianBlur, [&c](int) { gaussianBlurCommand(c.editor()); }, "gaussian blur");
     d.setRange(kCmdFirstEffect, kCmdLastEffect, [&c](int id) { effectCommand(c.editor(), id); }, "effect");
     // Colours.
-    pending(kCmdQuantize, quantizeCommand);
-    pending(kCmdBrightContrast, brightContrastCommand);
-    pending(kCmdTwoColors, twoColorsCommand);
-    d.set(kCmdGrayScale, [&c](int) { grayScaleCommand(c.editor(), [&c] { refreshPaletteWindow(c); }); }, "gray scale");
-    d.set(kCmdNegative, [&c](int) { negativeCommand(c.editor(), [&c] { refreshPaletteWindow(c); }); }, "negative");
+    d.set(kCmdGrayScale, [&c](int) { grayScaleCommand(c.editor()); }, "gray scale");
+    d.set(kCmdNegative, [&c](int) { negativeCommand(c.editor()); }, "negative");
     d.set(kCmdCountColors, [&c](int) { countColorsCommand(c.editor()); }, "count colors");
     // Orientation.
     d.set(kCmdFlip, [&c](int) { flipCommand(c.editor()); }, "flip");

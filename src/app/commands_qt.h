@@ -9,9 +9,7 @@ class AppContext;
 // Registers every command and the window-0 handler with context.dispatch().
 void installCommands(AppContext& context);
 
-// The handler name of commands whose tools are not built yet: they are
-// bound to named functions that do nothing. A module that brings the real
-// handler replaces its line in installCommands().
-inline constexpr const char* kPendingHandlerName = "pending";
+// Commands whose tools are not built yet get no handler: their menu items,
+// toolbar buttons and keys are disabled (see MainWindow::build()).
 
 }  // namespace tarnel

@@ -43,7 +43,10 @@ Point Editor::initialWindowPosition() const {
     return Point{(desktop.width - kStartupWidth) / 2, (desktop.height - kStartupHeight) / 2};
 }
 
-void Editor::drawStartupImage() { m_images.put(kSlotWorking, makeStartupImage(m_platform)); }
+void Editor::drawStartupImage() {
+    m_images.put(kSlotWorking, makeStartupImage(m_platform));
+    ++m_revision;
+}
 
 void Editor::finishStartUp() {
     fitWindowToImage(kSlotWorking);
@@ -105,6 +108,7 @@ void Editor::redraw(int slot, bool keepSelection) {
         repaintAll();
         return;
     }
+    m_shownSlot = slot;
     drawImageOnCanvas(m_canvas, *image,
                       imagePosition(m_canvas.width(), m_canvas.height(), image->width(), image->height(),
                                     m_view.panX, m_view.panY));
@@ -145,12 +149,6 @@ void Editor::updateSelectionStatus() {
     m_platform.setStatusText(1, h > 0 ? selectionStatusText(w, h, edges) : std::string());
 }
 
-int Editor::displayedSlot() const {
-    if (m_busy.isSet(kBusyQuantize)) return kSlotPreview;
-    if (m_busy.isSet(kBusyBrightnessContrast) || m_busy.isSet(kBusyTwoColors)) return kSlotScratch;
-    return kSlotWorking;
-}
-
 // --- canvas input -------------------------------------------------------------
 
 void Editor::mousePress(MouseButton button, int x, int y) {
@@ -178,7 +176,7 @@ void Editor::mouseMove(int x, int y) {
     if (m_mode == CursorMode::Mover) {
         if (!m_view.drag.dragging || m_canvas.isNull()) return;
         const Point pos = m_view.drag.move(x, y, m_view.panX, m_view.panY);
-        const Image* shown = m_images.find(displayedSlot());
+        const Image* shown = m_images.find(m_shownSlot);
         if (shown) {
             drawImageOnCanvas(m_canvas, *shown, pos);
         } else {
@@ -301,6 +299,7 @@ void Editor::redo() { showHistoryStep(m_history.redo(m_images, kSlotWorking)); }
 // keeping the selection.
 void Editor::showHistoryStep(const History::Step& step) {
     if (!step.ran) return;
+    ++m_revision;
     if (step.sizeChanged) {
         fitWindowToImage(kSlotWorking);
     } else {
@@ -311,6 +310,7 @@ void Editor::showHistoryStep(const History::Step& step) {
 
 void Editor::revert() {
     if (!m_history.restoreBase(m_images, kSlotWorking)) return;
+    ++m_revision;
     fitWindowToImage(kSlotWorking);
     m_history.record(m_images, kSlotWorking);
     m_history.clearFlags();
@@ -319,10 +319,12 @@ void Editor::revert() {
 
 void Editor::resetHistory() {
     if (!m_history.reset(m_images, kSlotWorking)) return;
+    ++m_revision;
     updateHistoryButtons();
 }
 
 void Editor::recordChange(int slot) {
+    if (slot == kSlotWorking) ++m_revision;
     m_history.record(m_images, slot);
     updateHistoryButtons();
 }
@@ -349,7 +351,7 @@ bool Editor::grabSelection(int slot) {
     Image copy = m_canvas.copy(r);
     m_selection.toggleFrame(m_canvas);
     if (copy.isNull()) return false;
-    if (const Image* shown = m_images.find(displayedSlot())) copy.setDepth(shown->depth());
+    if (const Image* shown = m_images.find(m_shownSlot)) copy.setDepth(shown->depth());
     m_images.put(slot, std::move(copy));
     return true;
 }

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/platform.h"
 #include "app/view.h"
@@ -33,6 +34,7 @@
 #include "document/history.h"
 #include "document/image_table.h"
 #include "document/slots.h"
+#include "document/workspace.h"
 
 namespace tarnel {
 
@@ -54,7 +56,7 @@ struct ViewState {
     MoverDrag drag;
 };
 
-class Editor {
+class Editor final : public Workspace {
 public:
     explicit Editor(Platform& platform);
 
@@ -88,15 +90,15 @@ public:
     void layout();
     // Draws slot `slot` into the canvas; with keepSelection false an active
     // selection is removed first, with true its frame is drawn again.
-    void redraw(int slot = kSlotWorking, bool keepSelection = false);
+    void redraw(int slot = kSlotWorking, bool keepSelection = false) override;
     // Resizes the window to the image in slot (within the desktop limits;
     // only lays out when maximised), then lays out and redraws.
     void fitWindowToImage(int slot = kSlotWorking);
     // Rewrites status field 1 (selector mode only).
     void updateSelectionStatus();
-    // The slot a drag shows: 7 while the quantize window is open, 6 while
-    // brightness/contrast or Two Colors is, else 4.
-    int displayedSlot() const;
+    // The slot the view drew last (a drag shows it; the histogram and
+    // palette windows analyse it): slot 4, or a tool's preview.
+    int shownSlot() const override { return m_shownSlot; }
 
     const Image& canvasImage() const { return m_canvas; }
     const ViewState& view() const { return m_view; }
@@ -145,21 +147,28 @@ public:
     // Starts a new history from slot 4 (after load, new image, paste as new).
     void resetHistory();
     // Records the state of slot (after an operation changed it).
-    void recordChange(int slot = kSlotWorking);
+    void recordChange(int slot = kSlotWorking) override;
     const History& history() const { return m_history; }
+    // Changes whenever slot 4 gets new pixels through the calls above (and
+    // every command that records, loads or creates an image).
+    std::uint64_t workingRevision() const override { return m_revision; }
 
     // --- operation frame -----------------------------------------------------
     // Non-zero while a modal tool is open.
-    int busy() const { return m_busy.test(); }
-    BusyMask& busyMask() { return m_busy; }
+    int busy() const override { return m_busy.test(); }
+    BusyMask& busyMask() override { return m_busy; }
     // The selection mapped to image coordinates when a selection is active,
     // else the whole working image (empty rect when slot 4 is empty).
-    Rect operationArea() const;
+    Rect operationArea() const override;
     // Copies the selected canvas rectangle (frame erased) into slot; false
     // without an active non-empty selection.
-    bool grabSelection(int slot);
+    bool grabSelection(int slot) override;
+    bool selectionActive() const override { return m_selection.active(); }
 
-    ImageTable& images() { return m_images; }
+    // The current palette (see document/workspace.h).
+    std::vector<Color>& currentPalette() override { return m_currentPalette; }
+
+    ImageTable& images() override { return m_images; }
     const ImageTable& images() const { return m_images; }
     // Slot 4; call only when it exists (hasWorking()).
     Image& working() { return *m_images.find(kSlotWorking); }
@@ -199,6 +208,9 @@ private:
     std::string m_currentFilePath;
     std::string m_imageName;
     long long m_windowState = kWindowNormal;
+    int m_shownSlot = kSlotWorking;
+    std::uint64_t m_revision = 0;
+    std::vector<Color> m_currentPalette;
     std::function<void()> m_refreshHook;
 };
 

@@ -53,6 +53,8 @@ public:
     }
 
     void setFileStatus(const std::string& text) override { m_context.platform().setStatusText(0, text); }
+    void beginLongWork() override { m_context.platform().beginLongWork(); }
+    void endLongWork() override { m_context.platform().endLongWork(); }
 
 private:
     static QString qs(const std::string& text) { return QString::fromStdString(text); }

@@ -142,6 +142,7 @@ bool gaussianBlurCommand(Editor& editor) {
 int countColorsCommand(Editor& editor) {
     if (!editor.hasWorking()) return -1;
     int count = 0;
+    std::optional<LongWork> counting(std::in_place, editor.platform());
     if (editor.selection().active()) {
         TemporarySlot copy(editor.images());
         if (!editor.grabSelection(copy.slot())) return -1;
@@ -149,6 +150,7 @@ int countColorsCommand(Editor& editor) {
     } else {
         count = countColors(editor.working());
     }
+    counting.reset();
     editor.platform().messageBox(kUniqueColorsTitle, std::to_string(count), MessageButtons::Ok);
     return count;
 }

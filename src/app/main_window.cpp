@@ -14,10 +14,12 @@
 #include <QToolBar>
 
 #include <cmath>
+#include <span>
 
 #include "app/app_context_qt.h"
 #include "app/canvas_widget.h"
 #include "app/command_ids.h"
+#include "app/command_table_qt.h"
 #include "app/dispatch.h"
 #include "app/editor.h"
 #include "app/platform_qt.h"
@@ -37,198 +39,6 @@ constexpr int kIconSize = 16;
 constexpr const char* kInterfaceFontFamily = "Arial";
 constexpr int kInterfaceFontPoints = 10;
 
-// A menu described as rows: submenus open with Menu and close with End.
-enum class Row { Item, Menu, End, Separator };
-struct MenuRow {
-    Row kind;
-    const char* text = nullptr;
-    int id = -1;
-    bool checkable = false;
-};
-
-constexpr MenuRow item(const char* text, int id) { return MenuRow{Row::Item, text, id, false}; }
-constexpr MenuRow toggle(const char* text, int id) { return MenuRow{Row::Item, text, id, true}; }
-constexpr MenuRow menu(const char* text) { return MenuRow{Row::Menu, text, -1, false}; }
-constexpr MenuRow end() { return MenuRow{Row::End, nullptr, -1, false}; }
-constexpr MenuRow separator() { return MenuRow{Row::Separator, nullptr, -1, false}; }
-
-// Menu 2: the menu bar. Texts are the user's, mixed case included.
-const MenuRow kMenuBar[] = {
-    menu("File"),
-    item("Load image\tCtrl+L", kCmdLoadImage),
-    item("Save image\tCtrl+S", kCmdSaveImage),
-    item("New image\tCtrl+N", kCmdNewImage),
-    item("Revert\tCtrl+R", kCmdRevert),
-    item("Quit", kCmdQuit),
-    end(),
-    menu("Edit"),
-    item("undo\tCtrl+Z", kCmdUndo),
-    item("redo\tCtrl+Y", kCmdRedo),
-    item("copy\tCtrl+C", kCmdCopy),
-    item("crop\tCtrl+X", kCmdCrop),
-    menu("paste..."),
-    item("paste floating section\tCtrl+V", kCmdPasteFloating),
-    item("paste new image\tCtrl+I", kCmdPasteNewImage),
-    end(),
-    item("add text\tCtrl+T", kCmdAddText),
-    end(),
-    menu("Resize"),
-    item("resize canvas", kCmdResizeCanvas),
-    item("resize image", kCmdResizeImage),
-    end(),
-    menu("Effects"),
-    item("Gaussian Blur", kCmdGaussianBlur),
-    item("Edge detect", kCmdEdgeDetect),
-    item("Pencil", kCmdPencil),
-    item("Artist", kCmdArtist),
-    item("Glowie", kCmdGlowie),
-    item("Blush", kCmdBlush),
-    item("Spacy", kCmdSpacy),
-    item("Spectrum", kCmdSpectrum),
-    item("Scratch", kCmdScratch),
-    item("Noise", kCmdNoise),
-    item("Phantom", kCmdPhantom),
-    item("Demon", kCmdDemon),
-    item("Faded", kCmdFaded),
-    item("X-factor", kCmdXFactor),
-    item("scramble", kCmdScramble),
-    item("unscramble", kCmdUnscramble),
-    end(),
-    menu("Colors"),
-    item("Quantize...", kCmdQuantize),
-    item("Bright/Contrast...", kCmdBrightContrast),
-    item("Two Colors...", kCmdTwoColors),
-    item("Gray Scale", kCmdGrayScale),
-    item("Negative", kCmdNegative),
-    end(),
-    menu("Tools"),
-    toggle("Histogram", kCmdHistogram),
-    toggle("Palette", kCmdPalette),
-    end(),
-    menu("Rotate"),
-    item("Mirror", kCmdMirror),
-    item("Flip", kCmdFlip),
-    item("Rotate 180", kCmdRotate180),
-    item("Rotate Right", kCmdRotateRight),
-    item("Rotate Left", kCmdRotateLeft),
-    end(),
-    menu("View"),
-    item("Fit window to image", kCmdFitWindow),
-    end(),
-    menu("Help"),
-    item("Help\tF1", kCmdHelp),
-    end(),
-};
-
-// Popup menu 0, shown on a right-button release over the canvas. It has no
-// Histogram, Palette or Fit window item; its effects read "Scramble" and
-// "Unscramble".
-const MenuRow kPopup[] = {
-    menu("File..."),
-    item("load image\tCtrl+L", kCmdLoadImage),
-    item("save image\tCtrl+S", kCmdSaveImage),
-    item("new image\tCtrl+N", kCmdNewImage),
-    item("Revert", kCmdRevert),
-    item("Quit", kCmdQuit),
-    end(),
-    separator(),
-    menu("Edit..."),
-    item("undo\tCtrl+Z", kCmdUndo),
-    item("redo\tCtrl+Y", kCmdRedo),
-    item("copy\tCtrl+C", kCmdCopy),
-    item("crop\tCtrl+X", kCmdCrop),
-    menu("paste..."),
-    item("paste floating section\tCtrl+V", kCmdPasteFloating),
-    item("paste new image\tCtrl+I", kCmdPasteNewImage),
-    end(),
-    item("add text\tCtrl+T", kCmdAddText),
-    end(),
-    separator(),
-    menu("Resize..."),
-    item("resize canvas", kCmdResizeCanvas),
-    item("resize image", kCmdResizeImage),
-    end(),
-    separator(),
-    menu("effects..."),
-    item("Gaussian Blur", kCmdGaussianBlur),
-    item("Edge detect", kCmdEdgeDetect),
-    item("Pencil", kCmdPencil),
-    item("Artist", kCmdArtist),
-    item("Glowie", kCmdGlowie),
-    item("Blush", kCmdBlush),
-    item("Spacy", kCmdSpacy),
-    item("Spectrum", kCmdSpectrum),
-    item("Scratch", kCmdScratch),
-    item("Noise", kCmdNoise),
-    item("Phantom", kCmdPhantom),
-    item("Demon", kCmdDemon),
-    item("Faded", kCmdFaded),
-    item("X-factor", kCmdXFactor),
-    item("Scramble", kCmdScramble),
-    item("Unscramble", kCmdUnscramble),
-    end(),
-    separator(),
-    menu("colors..."),
-    item("Quantize...", kCmdQuantize),
-    item("Brightness...", kCmdBrightContrast),
-    item("Two Colors...", kCmdTwoColors),
-    item("Gray Scale", kCmdGrayScale),
-    item("Negative", kCmdNegative),
-    end(),
-    separator(),
-    menu("Rotate..."),
-    item("Mirror", kCmdMirror),
-    item("Flip", kCmdFlip),
-    item("Rotate 180", kCmdRotate180),
-    item("Rotate Right", kCmdRotateRight),
-    item("Rotate Left", kCmdRotateLeft),
-    end(),
-    separator(),
-    item("Help\tF1", kCmdHelp),
-};
-
-// Toolbar 3. A standard icon comes from the icon theme, else from the
-// style; the others are the decoded icons in their image slots.
-struct ToolRow {
-    int id;  // -1: separator
-    const char* theme = nullptr;
-    QStyle::StandardPixmap fallback = QStyle::SP_CustomBase;
-    int slot = -1;
-    const char* tooltip = nullptr;
-    bool checkable = false;
-};
-
-constexpr ToolRow standardTool(int id, const char* theme, QStyle::StandardPixmap fallback, const char* tip) {
-    return ToolRow{id, theme, fallback, -1, tip, false};
-}
-constexpr ToolRow slotTool(int id, int slot, const char* tip, bool checkable = false) {
-    return ToolRow{id, nullptr, QStyle::SP_CustomBase, slot, tip, checkable};
-}
-constexpr ToolRow toolSeparator() { return ToolRow{-1}; }
-
-const ToolRow kToolBar[] = {
-    standardTool(kCmdNewImage, "document-new", QStyle::SP_FileIcon, "new image"),
-    standardTool(kCmdLoadImage, "document-open", QStyle::SP_DialogOpenButton, "load image"),
-    standardTool(kCmdSaveImage, "document-save", QStyle::SP_DialogSaveButton, "save image"),
-    toolSeparator(),
-    standardTool(kCmdCrop, "edit-cut", QStyle::SP_DialogDiscardButton, "crop to selection"),
-    standardTool(kCmdCopy, "edit-copy", QStyle::SP_FileDialogNewFolder, "copy image/selection"),
-    standardTool(kCmdPasteFloating, "edit-paste", QStyle::SP_DialogApplyButton, "paste floating section"),
-    standardTool(kCmdPasteNewImage, "edit-find-replace", QStyle::SP_BrowserReload, "paste new image"),
-    toolSeparator(),
-    slotTool(kCmdUndo, kSlotIconUndo, "undo change"),
-    slotTool(kCmdRedo, kSlotIconRedo, "redo change"),
-    toolSeparator(),
-    slotTool(kCmdSelector, kSlotIconSelector, "selector"),
-    slotTool(kCmdMover, kSlotIconMover, "mover"),
-    toolSeparator(),
-    standardTool(kCmdCountColors, "document-properties", QStyle::SP_FileDialogInfoView, "count colors"),
-    slotTool(kCmdShowHistogram, kSlotIconHistogram, "show histogram", true),
-    slotTool(kCmdShowPalette, kSlotIconPalette, "show palette", true),
-    toolSeparator(),
-    standardTool(kCmdHelp, "help-browser", QStyle::SP_DialogHelpButton, "show help window"),
-};
-
 // The embedded icons, decoded in this order into their slots. The arrows
 // carry alpha (32-bit), the others are RGB (24-bit).
 struct EmbeddedIcon {
@@ -239,41 +49,6 @@ const EmbeddedIcon kEmbeddedIcons[] = {
     {kSlotIconUndo, ":/app/undo.png"},         {kSlotIconRedo, ":/app/redo.png"},
     {kSlotIconHistogram, ":/app/histogram.png"}, {kSlotIconPalette, ":/app/palette.png"},
     {kSlotIconSelector, ":/app/selector.png"},   {kSlotIconMover, ":/app/mover.png"},
-};
-
-// Window-level shortcuts, in the order they are added. Ctrl+Left is 44 and
-// Ctrl+Right 43.
-struct ShortcutRow {
-    QKeyCombination key;
-    int id;
-};
-const ShortcutRow kShortcuts[] = {
-    {QKeyCombination(Qt::Key_Left), kCmdNudgeLeft},
-    {QKeyCombination(Qt::Key_Right), kCmdNudgeRight},
-    {QKeyCombination(Qt::Key_Up), kCmdNudgeUp},
-    {QKeyCombination(Qt::Key_Down), kCmdNudgeDown},
-    {QKeyCombination(Qt::ShiftModifier, Qt::Key_Left), kCmdShrinkWidth},
-    {QKeyCombination(Qt::ShiftModifier, Qt::Key_Right), kCmdGrowWidth},
-    {QKeyCombination(Qt::ShiftModifier, Qt::Key_Up), kCmdShrinkHeight},
-    {QKeyCombination(Qt::ShiftModifier, Qt::Key_Down), kCmdGrowHeight},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_Left), kCmdFloatRotateLeft},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_Right), kCmdFloatRotateRight},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_Up), kCmdFloatMirror},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_Down), kCmdFloatFlip},
-    {QKeyCombination(Qt::Key_F1), kCmdHelp},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_L), kCmdLoadImage},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_S), kCmdSaveImage},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_N), kCmdNewImage},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_R), kCmdRevert},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_Q), kCmdQuit},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_T), kCmdAddText},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_I), kCmdPasteNewImage},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_Z), kCmdUndo},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_Y), kCmdRedo},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_C), kCmdCopy},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_V), kCmdPasteFloating},
-    {QKeyCombination(Qt::ControlModifier, Qt::Key_X), kCmdCrop},
-    {QKeyCombination(Qt::Key_Space), kCmdToggleCursorMode},
 };
 
 // Gives a bar the platform's window colour explicitly, so that it does not
@@ -340,37 +115,50 @@ void MainWindow::buildFonts() {
 QAction* MainWindow::commandAction(const QString& text, int id, QObject* parent) {
     auto* action = new QAction(text, parent);
     action->setData(id);
-    connect(action, &QAction::triggered, this, [this, id] { m_context.dispatch().run(id); });
+    // A command whose tool is not built yet shows, disabled.
+    action->setEnabled(m_context.dispatch().hasHandler(id));
+    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
     return action;
+}
+
+void MainWindow::runCommand(int id) {
+    const CommandRow* row = commandRow(id);
+    if (row && row->longWork) {
+        LongWork busy(m_context.platform());
+        m_context.dispatch().run(id);
+        return;
+    }
+    m_context.dispatch().run(id);
 }
 
 namespace {
 
-// Adds the rows to root (a menu bar or a menu), opening submenus as they
-// come. make() creates a command action.
+// Adds the layout's entries to root (a menu bar or a menu), opening submenus
+// as they come; make() creates the action of a command row.
 template <typename Root, typename Make>
-void addMenuRows(Root* root, const MenuRow* rows, std::size_t count, Make make,
-                 std::map<int, std::vector<QAction*>>& checkable) {
+void addMenuEntries(Root* root, std::span<const MenuEntry> layout, bool popup, Make make,
+                    std::map<int, std::vector<QAction*>>& checkable) {
     std::vector<QMenu*> open;
-    for (std::size_t i = 0; i < count; ++i) {
-        const MenuRow& row = rows[i];
-        switch (row.kind) {
-        case Row::Menu: {
-            const QString title = QString::fromLatin1(row.text);
+    for (const MenuEntry& entry : layout) {
+        switch (entry.kind) {
+        case MenuEntryKind::Menu: {
+            const QString title = QString::fromLatin1(entry.title);
             QMenu* sub = open.empty() ? root->addMenu(title) : open.back()->addMenu(title);
             open.push_back(sub);
             break;
         }
-        case Row::End: open.pop_back(); break;
-        case Row::Separator:
+        case MenuEntryKind::End: open.pop_back(); break;
+        case MenuEntryKind::Separator:
             if (open.empty()) root->addSeparator(); else open.back()->addSeparator();
             break;
-        case Row::Item: {
+        case MenuEntryKind::Item: {
+            const CommandRow* row = commandRow(entry.id);
+            if (!row) break;
             QWidget* parent = open.empty() ? static_cast<QWidget*>(root) : open.back();
-            QAction* action = make(QString::fromLatin1(row.text), row.id, parent);
-            if (row.checkable) {
+            QAction* action = make(QString::fromLatin1(popup ? row->popupText : row->menuText), row->id, parent);
+            if (row->toggle) {
                 action->setCheckable(true);
-                checkable[row.id].push_back(action);
+                checkable[row->id].push_back(action);
             }
             parent->addAction(action);
             break;
@@ -382,9 +170,9 @@ void addMenuRows(Root* root, const MenuRow* rows, std::size_t count, Make make,
 }  // namespace
 
 void MainWindow::buildMenuBar() {
-    addMenuRows(menuBar(), kMenuBar, std::size(kMenuBar),
-                [this](const QString& text, int id, QObject* parent) { return commandAction(text, id, parent); },
-                m_checkableMenuItems);
+    addMenuEntries(menuBar(), menuBarLayout(), false,
+                   [this](const QString& text, int id, QObject* parent) { return commandAction(text, id, parent); },
+                   m_checkableMenuItems);
 }
 
 void MainWindow::decodeIcons() {
@@ -407,23 +195,24 @@ void MainWindow::buildToolBar() {
     m_toolBar->toggleViewAction()->setEnabled(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     const ImageTable& images = m_context.editor().images();
-    for (const ToolRow& row : kToolBar) {
-        if (row.id < 0) {
+    for (const int id : toolbarLayout()) {
+        const CommandRow* row = commandRow(id);
+        if (!row) {
             m_toolBar->addSeparator();
             continue;
         }
         QIcon icon;
-        if (row.slot >= 0) {
-            if (const Image* image = images.find(row.slot)) icon = QIcon(QPixmap::fromImage(toQImage(*image)));
+        if (row->iconSlot >= 0) {
+            if (const Image* image = images.find(row->iconSlot)) icon = QIcon(QPixmap::fromImage(toQImage(*image)));
         } else {
-            icon = QIcon::fromTheme(QString::fromLatin1(row.theme), style()->standardIcon(row.fallback));
+            icon = QIcon::fromTheme(QString::fromLatin1(row->iconTheme), style()->standardIcon(row->iconFallback));
         }
-        QAction* action = commandAction(QString::fromLatin1(row.tooltip), row.id, m_toolBar);
+        QAction* action = commandAction(QString::fromLatin1(row->toolTip), id, m_toolBar);
         action->setIcon(icon);
-        action->setToolTip(QString::fromLatin1(row.tooltip));
-        action->setCheckable(row.checkable);
+        action->setToolTip(QString::fromLatin1(row->toolTip));
+        action->setCheckable(row->toggle);
         m_toolBar->addAction(action);
-        m_toolbarActions[row.id] = action;
+        m_toolbarActions[id] = action;
     }
     // The undo history enables these once there is something to undo or redo.
     setToolbarEnabled(kCmdUndo, false);
@@ -433,13 +222,14 @@ void MainWindow::buildToolBar() {
 void MainWindow::buildPopupMenu() {
     m_popup = new QMenu(this);
     std::map<int, std::vector<QAction*>> popupCheckable;
-    addMenuRows(m_popup, kPopup, std::size(kPopup),
-                [this](const QString& text, int id, QObject* parent) { return commandAction(text, id, parent); },
-                popupCheckable);
+    addMenuEntries(m_popup, popupLayout(), true,
+                   [this](const QString& text, int id, QObject* parent) { return commandAction(text, id, parent); },
+                   popupCheckable);
 }
 
 void MainWindow::buildShortcuts() {
-    for (const ShortcutRow& row : kShortcuts) {
+    for (const CommandRow& row : commandRows()) {
+        if (!row.hasKey()) continue;
         const QKeySequence key(row.key);
         bindKey(key, row.id);
         m_shortcutTable.emplace_back(key, row.id);
@@ -450,7 +240,7 @@ QShortcut* MainWindow::bindKey(const QKeySequence& key, int id) {
     auto* shortcut = new QShortcut(key, this);
     shortcut->setContext(Qt::WindowShortcut);
     shortcut->setAutoRepeat(true);
-    connect(shortcut, &QShortcut::activated, this, [this, id] { m_context.dispatch().run(id); });
+    connect(shortcut, &QShortcut::activated, this, [this, id] { runCommand(id); });
     return shortcut;
 }
 

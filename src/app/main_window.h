@@ -87,6 +87,8 @@ private:
     void buildShortcuts();
     void buildCanvas();
     QAction* commandAction(const QString& text, int id, QObject* parent);
+    // Runs a command as the user chose it (the wait cursor around long work).
+    void runCommand(int id);
 
     AppContext& m_context;
     QLabel* m_fields[2] = {nullptr, nullptr};

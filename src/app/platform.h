@@ -120,6 +120,23 @@ public:
                           int x, int y) = 0;
     // Width and height of the text as drawText() would draw it.
     virtual Size textSize(const std::string& text, const FontSpec& font) = 0;
+
+    // Work that may take more than a moment begins / ends: the wait cursor
+    // shows in between. Calls nest; never hold one across a dialog.
+    virtual void beginLongWork() {}
+    virtual void endLongWork() {}
+};
+
+// The wait cursor for the lifetime of a scope.
+class LongWork {
+public:
+    explicit LongWork(Platform& platform) : m_platform(platform) { m_platform.beginLongWork(); }
+    ~LongWork() { m_platform.endLongWork(); }
+    LongWork(const LongWork&) = delete;
+    LongWork& operator=(const LongWork&) = delete;
+
+private:
+    Platform& m_platform;
 };
 
 }  // namespace tarnel

@@ -260,6 +260,14 @@ Size QtPlatform::textSize(const std::string& text, const FontSpec& font) {
     return Size{metrics.horizontalAdvance(QString::fromStdString(text)), metrics.height()};
 }
 
+void QtPlatform::beginLongWork() {
+    if (m_longWork++ == 0) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+void QtPlatform::endLongWork() {
+    if (m_longWork > 0 && --m_longWork == 0) QGuiApplication::restoreOverrideCursor();
+}
+
 std::optional<QString> QtPlatform::openFileName(const QString& title, const QString& folder, const QString& filter,
                                                 QString* selectedFilter) {
     if (m_fileAnswerer) return m_fileAnswerer(title);

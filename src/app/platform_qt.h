@@ -74,6 +74,10 @@ public:
     void drawText(Image& image, const std::string& text, const FontSpec& font, Color color, int x,
                   int y) override;
     Size textSize(const std::string& text, const FontSpec& font) override;
+    void beginLongWork() override;
+    void endLongWork() override;
+    // Nesting depth of long work (tests).
+    int longWorkDepth() const { return m_longWork; }
 
     // --- requesters for the tool windows -------------------------------------
     // Each returns nothing when the user cancels. filter uses Qt's filter
@@ -133,6 +137,7 @@ private:
     std::optional<std::string> m_homeOverride;
     std::optional<Size> m_desktopOverride;
     bool m_sleepEnabled = true;
+    int m_longWork = 0;
 };
 
 }  // namespace tarnel

@@ -178,7 +178,7 @@ bool parseQuantize(Step& step, const std::vector<std::string>& parts, std::strin
         if (limitSeen) return fail(error, "limit given twice in '" + step.text + "'");
         limitSeen = true;
         const int low = uniform ? kUniformMinLevels : kPaletteMinColors;
-        const int high = uniform ? kUniformMaxLevels : kPaletteMaxColors;
+        const int high = uniform ? kUniformMaxLevels : kMethodMaxColors;
         if (*limit < low || *limit > high) {
             return fail(error, std::string(uniform ? "uniform levels" : "colour limit") + " must be " +
                                    std::to_string(low) + ".." + std::to_string(high) + ", got " + parts[i]);

@@ -23,12 +23,12 @@ void runLoadCommand(FileCommandHost& host, FileState& state) {
     host.setCurrentFilePath(state.currentFilePath);
     host.setImageName(state.imageName);
 
+    host.beginLongWork();
     LoadResult loaded = loadImageFile(choice.path);
-    if (!loaded.ok()) {
+    if (loaded.ok()) host.installLoadedImage(std::move(loaded.image));
+    host.endLongWork();
+    if (!loaded.ok())
         host.showError(std::string(kLoadErrorTitle), "The image could not be loaded.\n" + loaded.message);
-        return;
-    }
-    host.installLoadedImage(std::move(loaded.image));
 }
 
 void runSaveCommand(FileCommandHost& host, FileState& state) {
@@ -43,7 +43,9 @@ void runSaveCommand(FileCommandHost& host, FileState& state) {
     const Image* image = host.workingImage();
     if (!image) return;
     const SaveFilter filter = saveFilter(state.saveFilterIndex);
+    host.beginLongWork();
     const SaveResult saved = saveImageFile(path, *image, filter.format, filter.qualitySetting);
+    host.endLongWork();
     if (!saved.ok) {
         host.showError(std::string(kSaveErrorTitle), "The image was not saved.\n" + saved.message);
         return;

@@ -46,6 +46,9 @@ public:
     virtual void installLoadedImage(Image image) = 0;
     // Status bar field 0.
     virtual void setFileStatus(const std::string& text) = 0;
+    // Decoding or encoding begins / ends (the wait cursor shows between).
+    virtual void beginLongWork() {}
+    virtual void endLongWork() {}
 };
 
 // True for an existing file or folder.

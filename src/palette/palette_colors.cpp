@@ -42,7 +42,7 @@ std::vector<Color> collectColors(const Image& image, const Rect& area) {
     for (int y = r.top; y <= r.bottom; ++y) {
         const Color* row = image.row(y);
         for (int x = r.left; x <= r.right; ++x) {
-            if (colors.size() > static_cast<std::size_t>(kPaletteMaxColors)) return colors;
+            if (colors.size() > static_cast<std::size_t>(kSwatchMaxColors)) return colors;
             const Color c = row[x] & kColorMask;
             if (c == previous) continue;
             previous = c;
@@ -53,12 +53,12 @@ std::vector<Color> collectColors(const Image& image, const Rect& area) {
 }
 
 std::string paletteTitle(std::size_t colorCount) {
-    if (colorCount > static_cast<std::size_t>(kPaletteMaxColors)) return "Palette > " + std::to_string(kPaletteMaxColors);
+    if (colorCount > static_cast<std::size_t>(kSwatchMaxColors)) return "Palette > " + std::to_string(kSwatchMaxColors);
     return " Palette = " + std::to_string(colorCount);
 }
 
 SwatchGrid swatchGrid(std::size_t colorCount) {
-    const std::size_t n = std::min(colorCount, static_cast<std::size_t>(kPaletteMaxColors));
+    const std::size_t n = std::min(colorCount, static_cast<std::size_t>(kSwatchMaxColors));
     if (n == 0) return {};
     SwatchGrid grid;
     grid.columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n) / 2.0)));
@@ -80,7 +80,7 @@ Image swatchBackground() {
 
 Image drawSwatches(const std::vector<Color>& colors) {
     Image image = swatchBackground();
-    const std::size_t n = std::min(colors.size(), static_cast<std::size_t>(kPaletteMaxColors));
+    const std::size_t n = std::min(colors.size(), static_cast<std::size_t>(kSwatchMaxColors));
     const SwatchGrid grid = swatchGrid(n);
     const int rowWidth = grid.columns * grid.cell;
     int x = 0;

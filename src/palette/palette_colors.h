@@ -12,7 +12,7 @@
 namespace tarnel {
 
 // At most this many swatches are shown.
-inline constexpr int kPaletteMaxColors = 512;
+inline constexpr int kSwatchMaxColors = 512;
 // The swatch image, the client area of the palette window.
 inline constexpr int kSwatchImageWidth = 176;
 inline constexpr int kSwatchImageHeight = 352;

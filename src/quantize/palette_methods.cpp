@@ -394,7 +394,7 @@ Palette popularityPalette(const Image& image, const Rect& area, int limit) {
     if (clipped.isEmpty())
         return {};
     const bool wholeImage = clipped == image.rect();
-    const int k = std::min(std::clamp(limit, kPaletteMinColors, kPaletteMaxColors), countColors(image));
+    const int k = std::min(std::clamp(limit, kPaletteMinColors, kMethodMaxColors), countColors(image));
 
     // Every pre-reduction keeps at most the top four bits of each channel,
     // so one histogram over those bits serves all three levels.
@@ -484,7 +484,7 @@ Palette adaptivePalette(const Image& image, const Rect& area, int limit) {
     const Rect clipped = clippedArea(image, area);
     if (clipped.isEmpty())
         return {};
-    const int k = std::clamp(limit, kPaletteMinColors, kPaletteMaxColors);
+    const int k = std::clamp(limit, kPaletteMinColors, kMethodMaxColors);
     const SortedSamples sample(image, clipped);
     using Rank = std::int64_t;
     const Rank last = static_cast<Rank>(sample.size()) - 1;

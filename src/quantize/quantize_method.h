@@ -43,7 +43,7 @@ inline constexpr std::array<int, kQuantizeMethodCount> kQuantizeMethodColors = {
 inline constexpr int kUniformMinLevels = 2;
 inline constexpr int kUniformMaxLevels = 16;
 inline constexpr int kPaletteMinColors = 2;
-inline constexpr int kPaletteMaxColors = 256;
+inline constexpr int kMethodMaxColors = 256;
 
 constexpr std::string_view quantizeMethodName(QuantizeMethod method) {
     return kQuantizeMethodNames[static_cast<std::size_t>(method)];

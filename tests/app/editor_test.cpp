@@ -303,14 +303,27 @@ TEST_F(EditorFixture, NudgesRedrawWithTheFrameAtItsNewPlace) {
     expectGrabMatchesArea();
 }
 
-TEST_F(EditorFixture, DraggingShowsTheOpenToolsPreview) {
+TEST_F(EditorFixture, TheShownSlotIsTheOneLastDrawnAndTheRevisionFollowsSlot4) {
     start();
-    EXPECT_EQ(editor.displayedSlot(), kSlotWorking);
-    editor.busyMask().set(kBusyTwoColors);
-    EXPECT_EQ(editor.displayedSlot(), kSlotScratch);
-    editor.busyMask().set(kBusyQuantize);
-    EXPECT_EQ(editor.displayedSlot(), kSlotPreview);
-    EXPECT_NE(editor.busy(), 0);
+    EXPECT_EQ(editor.shownSlot(), kSlotWorking);
+    const auto revision = editor.workingRevision();
+    editor.images().put(kSlotPreview, Image(20, 10, 24, 0x00FF00));
+    editor.redraw(kSlotPreview, true);
+    EXPECT_EQ(editor.shownSlot(), kSlotPreview);
+    editor.redraw(kSlotScratch, true);  // empty: nothing drawn, nothing changes
+    EXPECT_EQ(editor.shownSlot(), kSlotPreview);
+    EXPECT_EQ(editor.workingRevision(), revision);
+
+    // Every way slot 4 changes moves the revision; Undo shows slot 4 again.
+    editor.recordChange(kSlotWorking);
+    const auto recorded = editor.workingRevision();
+    EXPECT_NE(recorded, revision);
+    editor.undo();
+    EXPECT_NE(editor.workingRevision(), recorded);
+    EXPECT_EQ(editor.shownSlot(), kSlotWorking);
+    const auto undone = editor.workingRevision();
+    editor.revert();
+    EXPECT_NE(editor.workingRevision(), undone);
 }
 
 TEST_F(EditorFixture, RedrawOfAnEmptySlotChangesNothing) {

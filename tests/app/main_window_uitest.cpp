@@ -297,13 +297,13 @@ void MainWindowTest::toolbar_data() {
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("checkable");
     // Positions count separators too.
-    QTest::newRow("new") << 0 << 17 << "new image" << true << false;
+    QTest::newRow("new") << 0 << 17 << "new image" << false << false;
     QTest::newRow("load") << 1 << 10 << "load image" << true << false;
     QTest::newRow("save") << 2 << 12 << "save image" << true << false;
-    QTest::newRow("crop") << 4 << 5 << "crop to selection" << true << false;
-    QTest::newRow("copy") << 5 << 13 << "copy image/selection" << true << false;
-    QTest::newRow("paste floating") << 6 << 14 << "paste floating section" << true << false;
-    QTest::newRow("paste new") << 7 << 15 << "paste new image" << true << false;
+    QTest::newRow("crop") << 4 << 5 << "crop to selection" << false << false;
+    QTest::newRow("copy") << 5 << 13 << "copy image/selection" << false << false;
+    QTest::newRow("paste floating") << 6 << 14 << "paste floating section" << false << false;
+    QTest::newRow("paste new") << 7 << 15 << "paste new image" << false << false;
     QTest::newRow("undo") << 9 << 30 << "undo change" << false << false;
     QTest::newRow("redo") << 10 << 32 << "redo change" << false << false;
     QTest::newRow("selector") << 12 << 39 << "selector" << true << false;
@@ -311,7 +311,7 @@ void MainWindowTest::toolbar_data() {
     QTest::newRow("count") << 15 << 48 << "count colors" << true << false;
     QTest::newRow("histogram") << 16 << 47 << "show histogram" << true << true;
     QTest::newRow("palette") << 17 << 49 << "show palette" << true << true;
-    QTest::newRow("help") << 19 << 28 << "show help window" << true << false;
+    QTest::newRow("help") << 19 << 28 << "show help window" << false << false;
 }
 
 void MainWindowTest::toolbar() {
@@ -334,18 +334,30 @@ void MainWindowTest::toolbar() {
 
 void MainWindowTest::everyCommandHasAHandler() {
     const Dispatch& d = m_context->dispatch();
+    // Not built yet: no handler, and every menu item and button of theirs
+    // shows disabled.
+    const QList<int> unbuilt = {kCmdNewImage, kCmdCopy,         kCmdPasteFloating, kCmdPasteNewImage,
+                                kCmdCrop,     kCmdAddText,      kCmdResizeCanvas,  kCmdResizeImage,
+                                kCmdHelp,     kCmdBrightContrast, kCmdTwoColors};
     for (int id = 0; id < kCommandCount; ++id) {
         const bool unused = id == 16 || id == 36 || id == 37 || (id >= 43 && id <= 46);
-        QCOMPARE(d.hasHandler(id), !unused);
+        QVERIFY2(d.hasHandler(id) == !(unused || unbuilt.contains(id)), qPrintable(QString::number(id)));
     }
-    // The shell's own commands are real; the tools' are still pending.
-    for (int id : {kCmdRevert, kCmdUndo, kCmdRedo, kCmdQuit, kCmdFitWindow, kCmdSelector, kCmdMover,
-                   kCmdToggleCursorMode, kCmdNudgeLeft, kCmdGrowHeight, kCmdHistogram, kCmdShowPalette,
-                   kCmdNegative, kCmdGrayScale, kCmdFlip, kCmdMirror, kCmdRotate180, kCmdRotateRight,
-                   kCmdRotateLeft, kCmdGaussianBlur, kCmdScramble, kCmdArtist, kCmdCountColors})
-        QVERIFY2(d.handlerName(id) != kPendingHandlerName, qPrintable(QString::number(id)));
-    for (int id : {kCmdQuantize, kCmdHelp})
-        QCOMPARE(QString::fromStdString(d.handlerName(id)), QString(kPendingHandlerName));
+    MainWindow& window = m_context->window();
+    QList<QAction*> actions = window.toolBar()->actions();
+    const auto collect = [&actions](const auto& self, const QList<QAction*>& list) -> void {
+        for (QAction* a : list) {
+            if (a->menu()) self(self, a->menu()->actions());
+            else if (!a->isSeparator()) actions << a;
+        }
+    };
+    collect(collect, window.menuBar()->actions());
+    collect(collect, window.popupMenu()->actions());
+    for (QAction* a : actions) {
+        const int id = a->data().toInt();
+        if (id == kCmdUndo || id == kCmdRedo) continue;  // the history sets these
+        QVERIFY2(a->isEnabled() == !unbuilt.contains(id), qPrintable(a->text()));
+    }
 }
 
 QList<int> MainWindowTest::recordCommands(const std::function<void()>& fn) {
@@ -444,16 +456,20 @@ void MainWindowTest::historyButtonsFollowTheHistory() {
 
 void MainWindowTest::toolbarAndMenuFlipTheSameFlag() {
     MainWindow& window = m_context->window();
-    QVERIFY(!m_context->histogramWanted);
+    const auto histogramOpen = [&] {
+        QWidget* w = m_context->toolWindow(kWindowHistogram);
+        return w && w->isVisible();
+    };
+    QVERIFY(!histogramOpen());
     window.toolbarAction(kCmdShowHistogram)->trigger();
-    QVERIFY(m_context->histogramWanted);
+    QVERIFY(histogramOpen());
     QAction* menuItem = nullptr;
     for (QAction* a : window.menuBar()->actions())
         if (a->text() == "Tools") menuItem = a->menu()->actions().first();
     QVERIFY(menuItem);
     QVERIFY(menuItem->isChecked());
     menuItem->trigger();
-    QVERIFY(!m_context->histogramWanted);
+    QVERIFY(!histogramOpen());
     QVERIFY(!window.toolbarAction(kCmdShowHistogram)->isChecked());
     QVERIFY(!menuItem->isChecked());
 }

@@ -1,0 +1,7 @@
+#include "adjust/histogram_window.h"
+
+namespace tarnel {
+
+void installHistogramWindow(AppContext&) {}
+
+}  // namespace tarnel
