@@ -25,6 +25,17 @@ ToolWindow::~ToolWindow() {
     if (m_context.toolWindow(m_number) == this) m_context.registerWindow(m_number, nullptr);
 }
 
+bool ToolWindow::event(QEvent* event) {
+    // Keys typed in a tool window are its own: the main window's shortcuts
+    // (arrows nudge the selection, Space switches the cursor mode) would
+    // otherwise fire, because a tool window counts as part of its owner.
+    if (event->type() == QEvent::ShortcutOverride && isActiveWindow()) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void ToolWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     m_context.dispatch().deliver(m_number, WindowEvent::Close);

@@ -29,6 +29,7 @@ public:
     void setFixedClientSize(int width, int height) { setFixedSize(width, height); }
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;

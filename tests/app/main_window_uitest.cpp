@@ -2,6 +2,7 @@
 // status bar, a selection drawn with the mouse, and the quit question.
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
