@@ -1,0 +1,137 @@
+// The tool windows in the real event loop, offscreen: from a click (or a
+// mouse move) to the changed canvas painted, on a 4096 x 4096 photo-like
+// image, with the histogram and palette windows open where they follow.
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/windows_bench
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPushButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "app/app_context_qt.h"
+#include "app/canvas_widget.h"
+#include "app/command_ids.h"
+#include "app/main_window.h"
+#include "bench_common.h"
+#include "document/slots.h"
+#include "quantize/quantize_window.h"
+
+namespace tarnel {
+namespace {
+
+// Notes when the canvas has been painted.
+class PaintWatch final : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted = true;
+        return false;
+    }
+};
+
+struct Editor4096 {
+    QTemporaryDir home;
+    std::unique_ptr<AppContext> context;
+    PaintWatch watch;
+
+    Editor4096() {
+        context = std::make_unique<AppContext>();
+        context->platform().setHomeFolder(home.path().toStdString() + "/");
+        context->platform().setSleepEnabled(false);
+        context->start();
+        Editor& editor = context->editor();
+        editor.images().put(kSlotWorking, bench::benchPhoto(24));
+        editor.resetHistory();
+        editor.fitWindowToImage(kSlotWorking);
+        context->window().canvas()->installEventFilter(&watch);
+        context->dispatch().run(kCmdQuantize);
+        QTest::qWaitFor([this] { return window() && window()->isVisible(); });
+    }
+    QuantizeWindow* window() { return static_cast<QuantizeWindow*>(context->toolWindow(kWindowQuantize)); }
+    void setTools(bool open) {
+        const bool histogram = context->toolWindow(kWindowHistogram) != nullptr;
+        const bool palette = context->toolWindow(kWindowPalette) != nullptr;
+        if (histogram != open) context->dispatch().run(kCmdShowHistogram);
+        if (palette != open) context->dispatch().run(kCmdShowPalette);
+        QCoreApplication::processEvents();
+    }
+    // Runs the input, then the event loop until the canvas has been painted.
+    double timeToPaint(const std::function<void()>& input) {
+        QCoreApplication::processEvents();
+        watch.painted = false;
+        QElapsedTimer timer;
+        timer.start();
+        input();
+        while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+    }
+};
+
+Editor4096& editor4096() {
+    static Editor4096 instance;
+    return instance;
+}
+
+void BM_TestToPaint(benchmark::State& state) {
+    Editor4096& e = editor4096();
+    e.setTools(state.range(1) != 0);
+    QuantizeWindow* w = e.window();
+    w->methodList()->setCurrentIndex(static_cast<int>(state.range(0)));
+    emit w->methodList()->activated(static_cast<int>(state.range(0)));
+    if (!w->ditherBox()->isChecked()) w->ditherBox()->click();
+    for (auto _ : state)
+        state.SetIterationTime(e.timeToPaint([w] { QTest::mouseClick(w->testButton(), Qt::LeftButton); }));
+    state.SetLabel(w->methodList()->currentText().toStdString() + (state.range(1) ? " + histogram, palette" : ""));
+}
+BENCHMARK(BM_TestToPaint)
+    ->ArgsProduct({{0, 1, 2, 3, 5, 6, 8, 11}, {0, 1}})
+    ->Args({7, 1})
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RedrawWithToolsOpen(benchmark::State& state) {
+    Editor4096& e = editor4096();
+    e.setTools(state.range(0) != 0);
+    QTest::mouseClick(e.window()->sourceButton(), Qt::LeftButton);
+    for (auto _ : state)
+        state.SetIterationTime(e.timeToPaint([&e] { e.context->editor().redraw(kSlotWorking, true); }));
+}
+BENCHMARK(BM_RedrawWithToolsOpen)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_SelectionDragMove(benchmark::State& state) {
+    Editor4096& e = editor4096();
+    e.setTools(true);
+    CanvasWidget* canvas = e.context->window().canvas();
+    e.context->dispatch().run(kCmdSelector);
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(20, 20));
+    int step = 0;
+    for (auto _ : state) {
+        const QPoint to(100 + (step % 200), 80 + (step % 150));
+        ++step;
+        state.SetIterationTime(e.timeToPaint([canvas, to] { QTest::mouseMove(canvas, to); }));
+    }
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(300, 200));
+    e.context->dispatch().run(kCmdMover);
+}
+BENCHMARK(BM_SelectionDragMove)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+}  // namespace
+}  // namespace tarnel
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
