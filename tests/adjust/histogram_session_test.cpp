@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "common/fake_workspace.h"
 #include "document/slots.h"
 
 namespace tarnel {
@@ -12,29 +13,7 @@ namespace {
 constexpr Color kWhite = 0xFFFFFF;
 constexpr Color kRed = kHistogramRedInk, kGreen = kHistogramGreenInk, kBlue = kHistogramBlueInk;
 
-// The view shows slot `shown` 1:1; a selection is a rectangle of it.
-struct FakeWorkspace final : Workspace {
-    ImageTable& images() override { return table; }
-    BusyMask& busyMask() override { return mask; }
-    int busy() const override { return 0; }
-    std::uint64_t workingRevision() const override { return 0; }
-    void recordChange(int) override {}
-    void redraw(int slot, bool) override { shown = slot; }
-    int shownSlot() const override { return shown; }
-    bool selectionActive() const override { return selection.has_value(); }
-    bool grabSelection(int slot) override {
-        if (selection && table.exists(shown)) table.put(slot, table.find(shown)->copy(*selection));
-        return selection && table.exists(shown);
-    }
-    Rect operationArea() const override { return {}; }
-    std::vector<Color>& currentPalette() override { return palette; }
-
-    ImageTable table;
-    BusyMask mask;
-    int shown = kSlotWorking;
-    std::optional<Rect> selection;
-    std::vector<Color> palette;
-};
+using test::FakeWorkspace;
 
 struct Fixture {
     FakeWorkspace workspace;

@@ -4,34 +4,14 @@
 
 #include <functional>
 
+#include "common/fake_workspace.h"
 #include "document/slots.h"
 #include "palette/palette_colors.h"
 
 namespace tarnel {
 namespace {
 
-// The document as the palette window sees it.
-struct FakeWorkspace final : Workspace {
-    ImageTable& images() override { return table; }
-    BusyMask& busyMask() override { return mask; }
-    int busy() const override { return mask.test(); }
-    std::uint64_t workingRevision() const override { return records; }
-    void recordChange(int) override { ++records; }
-    void redraw(int slot, bool) override { shown = slot; onRedraw(); }
-    int shownSlot() const override { return shown; }
-    bool selectionActive() const override { return !selected.isNull(); }
-    bool grabSelection(int slot) override { return !table.put(slot, selected).isNull(); }
-    Rect operationArea() const override { return {}; }
-    std::vector<Color>& currentPalette() override { return palette; }
-
-    ImageTable table;
-    BusyMask mask;
-    int shown = kSlotWorking;
-    Image selected;  // null: no selection
-    std::vector<Color> palette;
-    std::uint64_t records = 0;
-    std::function<void()> onRedraw;  // the editor refreshes the tool windows here
-};
+using test::FakeWorkspace;
 
 struct FakePrompts final : ColorEditPrompts {
     std::optional<Color> chooseColor(Color initial) override { offered.push_back(initial); return chosen; }
@@ -111,7 +91,9 @@ TEST_F(PaletteSessionTest, AnalysesTheShownSlotOrTheSelection) {
         EXPECT_EQ(session.shownColors(), std::vector<Color>{colour});
     }
     // A selection shows its own colours and leaves the current palette alone.
-    workspace.selected = rowOfColours(2);
+    workspace.table.put(kSlotPreview, rowOfColours(4));
+    workspace.shown = kSlotPreview;
+    workspace.selection = Rect{0, 0, 1, 0};
     session.refresh();
     EXPECT_EQ(session.shownColors(), (std::vector<Color>{0, 0x010203}));
     EXPECT_EQ(workspace.palette, std::vector<Color>{0x666666});
@@ -134,7 +116,7 @@ TEST_F(PaletteSessionTest, EditAnsweredYesRecordsOnceAndNoRestoresEverything) {
         EXPECT_EQ(session.editAt(40, 100), keep ? ColorEditResult::Kept : ColorEditResult::Discarded);
 
         EXPECT_EQ(*workspace.table.find(kSlotWorking), keep ? recoloured : image);
-        EXPECT_EQ(workspace.records, keep ? 1u : 0u);
+        EXPECT_EQ(workspace.records, keep ? 1 : 0);
         EXPECT_EQ(workspace.palette, (std::vector<Color>{keep ? 0x10u : 0x30u, 0x99, 0x30}));
         if (keep) {
             EXPECT_EQ(session.shownColors(), workspace.palette);
@@ -167,7 +149,7 @@ TEST_F(PaletteSessionTest, EditsThatChangeNothing) {
         EXPECT_EQ(prompts.offered.size(), c.result == ColorEditResult::Cancelled ? 1u : 0u);
         EXPECT_TRUE(prompts.asked.empty());
         EXPECT_EQ(*workspace.table.find(kSlotWorking), image);
-        EXPECT_EQ(workspace.records, 0u);
+        EXPECT_EQ(workspace.records, 0);
         EXPECT_EQ(workspace.palette, std::vector<Color>{0x42});
     }
 }

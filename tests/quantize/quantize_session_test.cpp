@@ -8,6 +8,7 @@
 
 #include <optional>
 
+#include "common/fake_workspace.h"
 #include "common/test_images.h"
 #include "document/slots.h"
 #include "quantize/color_count.h"
@@ -16,43 +17,7 @@
 namespace tarnel {
 namespace {
 
-// The document as the session sees it: slots, busy mask, a history that
-// only counts records, and a view that remembers what it drew.
-class FakeWorkspace final : public Workspace {
-public:
-    ImageTable table;
-    BusyMask mask;
-    std::uint64_t revision = 1;
-    int shown = kSlotWorking;
-    int records = 0;
-    std::optional<Rect> selection;  // in image coordinates (the view shows the image at 0, 0)
-    std::vector<Color> palette;
-
-    ImageTable& images() override { return table; }
-    BusyMask& busyMask() override { return mask; }
-    int busy() const override { return mask.test(); }
-    std::uint64_t workingRevision() const override { return revision; }
-    void recordChange(int) override {
-        ++records;
-        ++revision;
-    }
-    void redraw(int slot, bool) override {
-        if (table.exists(slot)) shown = slot;
-    }
-    int shownSlot() const override { return shown; }
-    bool selectionActive() const override { return selection.has_value(); }
-    bool grabSelection(int slot) override {
-        if (!selection || !table.exists(shown)) return false;
-        table.put(slot, table.find(shown)->copy(*selection));
-        return true;
-    }
-    Rect operationArea() const override {
-        const Image* working = table.find(kSlotWorking);
-        if (!working) return Rect{};
-        return selection ? *selection : working->rect();
-    }
-    std::vector<Color>& currentPalette() override { return palette; }
-};
+using test::FakeWorkspace;
 
 class QuantizeSessionTest : public ::testing::Test {
 protected:
