@@ -65,6 +65,7 @@ struct Editor4096 {
         if (histogram != open) context->dispatch().run(kCmdShowHistogram);
         if (palette != open) context->dispatch().run(kCmdShowPalette);
         QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // Runs the input, then the event loop until the canvas has been painted.
     double timeToPaint(const std::function<void()>& input) {
@@ -99,14 +100,25 @@ BENCHMARK(BM_TestToPaint)
     ->Args({7, 1})
     ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// 0: tools closed; 1: histogram and palette open on the photo; 2: the same
+// on a 32-colour preview (the palette scan then reads every pixel).
 void BM_RedrawWithToolsOpen(benchmark::State& state) {
     Editor4096& e = editor4096();
     e.setTools(state.range(0) != 0);
-    QTest::mouseClick(e.window()->sourceButton(), Qt::LeftButton);
+    const bool preview = state.range(0) == 2;
+    if (preview) {
+        e.window()->methodList()->setCurrentIndex(1);
+        emit e.window()->methodList()->activated(1);
+    }
+    QTest::mouseClick(preview ? e.window()->testButton() : e.window()->sourceButton(), Qt::LeftButton);
+    const int slot = preview ? kSlotPreview : kSlotWorking;
     for (auto _ : state)
-        state.SetIterationTime(e.timeToPaint([&e] { e.context->editor().redraw(kSlotWorking, true); }));
+        state.SetIterationTime(e.timeToPaint([&e, slot] { e.context->editor().redraw(slot, true); }));
+    QWidget* h = e.context->toolWindow(kWindowHistogram);
+    QWidget* p = e.context->toolWindow(kWindowPalette);
+    state.SetLabel(std::string(h && h->isVisible() ? "histogram " : "") + (p && p->isVisible() ? "palette" : ""));
 }
-BENCHMARK(BM_RedrawWithToolsOpen)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_RedrawWithToolsOpen)->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_SelectionDragMove(benchmark::State& state) {
     Editor4096& e = editor4096();

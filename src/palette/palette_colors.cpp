@@ -4,32 +4,12 @@
 #include <cmath>
 #include <cstdint>
 
+#include "quantize/color_count.h"
+
 namespace tarnel {
 namespace {
 
 constexpr Color kBackgroundBase = 0xC0C0C0;
-
-// An open-addressing set of 24-bit colours, large enough that 513 colours
-// keep it sparse. Slots hold kEmpty (not a 24-bit colour) until used.
-class ColorSet {
-public:
-    // Adds c; true when it was not there yet.
-    bool insert(Color c) {
-        std::uint32_t slot = (c * 0x9E3779B1u) >> (32 - kBits);
-        while (m_slots[slot] != kEmpty) {
-            if (m_slots[slot] == c) return false;
-            slot = (slot + 1) & (kSize - 1);
-        }
-        m_slots[slot] = c;
-        return true;
-    }
-
-private:
-    static constexpr int kBits = 11;
-    static constexpr std::uint32_t kSize = 1u << kBits;
-    static constexpr Color kEmpty = 0xFFFFFFFFu;
-    std::vector<Color> m_slots = std::vector<Color>(kSize, kEmpty);
-};
 
 }  // namespace
 
@@ -37,16 +17,20 @@ std::vector<Color> collectColors(const Image& image, const Rect& area) {
     std::vector<Color> colors;
     const Rect r = intersected(area, image.rect());
     if (image.isNull() || r.isEmpty()) return colors;
+    // One bit per colour: a lookup is a shift and a load, and the few lines
+    // a palette-sized image touches stay in the cache.
     ColorSet set;
     Color previous = 0xFFFFFFFFu;  // no 24-bit colour: the first pixel is always looked up
     for (int y = r.top; y <= r.bottom; ++y) {
         const Color* row = image.row(y);
         for (int x = r.left; x <= r.right; ++x) {
-            if (colors.size() > static_cast<std::size_t>(kSwatchMaxColors)) return colors;
             const Color c = row[x] & kColorMask;
             if (c == previous) continue;
             previous = c;
-            if (set.insert(c)) colors.push_back(c);
+            if (!set.insert(c)) continue;
+            colors.push_back(c);
+            // The scan stops before the next pixel once more than 512 are known.
+            if (colors.size() > static_cast<std::size_t>(kSwatchMaxColors)) return colors;
         }
     }
     return colors;
