@@ -14,6 +14,7 @@
 
 #include "adjust/histogram_window.h"
 #include "app/app_context_qt.h"
+#include "common/started_editor_qt.h"
 #include "app/canvas_widget.h"
 #include "app/main_window.h"
 #include "document/slots.h"
@@ -56,13 +57,8 @@ private:
 
 void HistogramWindowTest::initTestCase() {
     QVERIFY(m_home.isValid());
-    m_context = std::make_unique<AppContext>();
-    m_context->platform().setHomeFolder(QDir(m_home.path()).absolutePath().toStdString() + "/");
-    m_context->platform().setDesktopSize(Size{1920, 1080});
-    QVERIFY(m_context->start());
-    QVERIFY(QTest::qWaitForWindowExposed(&main()));
-    main().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&main()));
+    m_context = test::startEditor(m_home);
+    QVERIFY(m_context);
     QCOMPARE(menuItem()->text(), QStringLiteral("Histogram"));
 
     // A uniform (100, 50, 50) working image, recorded so that Undo returns to it.

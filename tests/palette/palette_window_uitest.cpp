@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/app_context_qt.h"
+#include "common/started_editor_qt.h"
 #include "app/main_window.h"
 #include "document/slots.h"
 #include "palette/palette_window.h"
@@ -52,11 +53,8 @@ private:
 
 void PaletteWindowTest::initTestCase() {
     QVERIFY(m_home.isValid());
-    m_context = std::make_unique<AppContext>();
-    m_context->platform().setHomeFolder(QDir(m_home.path()).absolutePath().toStdString() + "/");
-    m_context->platform().setDesktopSize(Size{1920, 1080});
-    QVERIFY(m_context->start());
-    QVERIFY(QTest::qWaitForWindowExposed(&m_context->window()));
+    m_context = test::startEditor(m_home);
+    QVERIFY(m_context);
 }
 
 // The working image: red with a blue square, two swatches of 176 pixels.

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "app/app_context_qt.h"
+#include "common/started_editor_qt.h"
 #include "app/canvas_widget.h"
 #include "app/command_ids.h"
 #include "app/main_window.h"
@@ -51,14 +52,9 @@ private:
 
 void QuantizeWindowTest::initTestCase() {
     QVERIFY(m_home.isValid());
-    m_context = std::make_unique<AppContext>();
-    QtPlatform& platform = m_context->platform();
-    platform.setHomeFolder(QDir(m_home.path()).absolutePath().toStdString() + "/");
-    platform.setDesktopSize(Size{1920, 1080});
-    platform.setSleepEnabled(false);
-    platform.setMessageAnswerer([](const QtPlatform::Question&) { return MessageAnswer::No; });
-    QVERIFY(m_context->start());
-    QVERIFY(QTest::qWaitForWindowExposed(&m_context->window()));
+    m_context = test::startEditor(m_home);
+    QVERIFY(m_context);
+    m_context->platform().setMessageAnswerer([](const QtPlatform::Question&) { return MessageAnswer::No; });
     // A photo-like working image, as after Load.
     editor().images().put(kSlotWorking, test::photoLikeImage(320, 240));
     editor().resetHistory();
