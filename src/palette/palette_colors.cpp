@@ -18,16 +18,14 @@ std::vector<Color> collectColors(const Image& image, const Rect& area) {
     const Rect r = intersected(area, image.rect());
     if (image.isNull() || r.isEmpty()) return colors;
     // One bit per colour: a lookup is a shift and a load, and the few lines
-    // a palette-sized image touches stay in the cache.
+    // a palette-sized image touches stay in the cache. Every pixel is looked
+    // up: a "same as the last pixel" test mispredicts on dithered images.
     ColorSet set;
-    Color previous = 0xFFFFFFFFu;  // no 24-bit colour: the first pixel is always looked up
     for (int y = r.top; y <= r.bottom; ++y) {
         const Color* row = image.row(y);
         for (int x = r.left; x <= r.right; ++x) {
             const Color c = row[x] & kColorMask;
-            if (c == previous) continue;
-            previous = c;
-            if (!set.insert(c)) continue;
+            if (!set.insert(c)) [[likely]] continue;
             colors.push_back(c);
             // The scan stops before the next pixel once more than 512 are known.
             if (colors.size() > static_cast<std::size_t>(kSwatchMaxColors)) return colors;
