@@ -13,6 +13,12 @@
 #include "adjust/histogram_window.h"
 #include "palette/palette_window.h"
 #include "quantize/quantize_window.h"
+#include "adjust/brightness_contrast_window.h"
+#include "io/new_image_dialog.h"
+#include "tools/crop_qt.h"
+#include "tools/help_window.h"
+#include "tools/resize_dialog.h"
+#include "twocolors/two_colors_window.h"
 
 namespace tarnel {
 
@@ -60,13 +66,19 @@ void installCommands(AppContext& context) {
     installHistogramWindow(c);
     installPaletteWindow(c);
     installQuantizeWindow(c);
+    installBrightContrastWindow(c);
+    installTwoColorsWindow(c);
+    installHelpWindow(c);
+    installCropCommand(c);
+    installNewImageCommands(c);
+    installResizeDialogs(c);
 
     // Files and clipboard.
     auto files = std::make_shared<FileState>();  // shared by Load and Save until exit
     d.set(kCmdLoadImage, [&c, files](int) { loadImageCommand(c, *files); }, "load image");
     d.set(kCmdSaveImage, [&c, files](int) { saveImageCommand(c, *files); }, "save image");
-    // New image, copy, paste, crop, add text, the resize dialogs and help
-    // have no handler yet: their menu items show disabled.
+    // Paste floating section and add text have no handler yet: their menu
+    // items show disabled.
     // Effects.
     d.set(kCmdGaussianBlur, [&c](int) { gaussianBlurCommand(c.editor()); }, "gaussian blur");
     d.setRange(kCmdFirstEffect, kCmdLastEffect, [&c](int id) { effectCommand(c.editor(), id); }, "effect");

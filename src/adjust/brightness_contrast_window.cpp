@@ -1,0 +1,7 @@
+#include "adjust/brightness_contrast_window.h"
+
+namespace tarnel {
+
+void installBrightContrastWindow(AppContext&) {}
+
+}  // namespace tarnel

@@ -1,0 +1,7 @@
+#include "io/new_image_dialog.h"
+
+namespace tarnel {
+
+void installNewImageCommands(AppContext&) {}
+
+}  // namespace tarnel

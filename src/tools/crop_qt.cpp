@@ -1,0 +1,7 @@
+#include "tools/crop_qt.h"
+
+namespace tarnel {
+
+void installCropCommand(AppContext&) {}
+
+}  // namespace tarnel

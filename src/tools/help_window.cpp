@@ -1,0 +1,7 @@
+#include "tools/help_window.h"
+
+namespace tarnel {
+
+void installHelpWindow(AppContext&) {}
+
+}  // namespace tarnel

@@ -1,0 +1,7 @@
+#include "tools/resize_dialog.h"
+
+namespace tarnel {
+
+void installResizeDialogs(AppContext&) {}
+
+}  // namespace tarnel
