@@ -85,6 +85,25 @@ TEST(History, TwoOperationsUndoneThenAThirdDropsRedoStates) {
     EXPECT_EQ(workingMark(table), 103u);
 }
 
+TEST(History, ARecordAfterSeveralUndosDropsEveryRedoState) {
+    ImageTable table;
+    History history;
+    table.put(kSlotWorking, marked(100));
+    ASSERT_TRUE(history.reset(table));
+    for (std::uint32_t mark = 101; mark <= 104; ++mark) apply(table, history, mark);
+    for (int i = 0; i < 3; ++i) history.undo(table);
+    EXPECT_EQ(workingMark(table), 101u);
+
+    apply(table, history, 105);  // 102, 103 and 104 are gone
+    EXPECT_EQ(history.size(), 3);
+    EXPECT_FALSE(history.redoAvailable());
+    EXPECT_EQ(table.count(), 1 + 3);  // the working image and three snapshots
+    history.redo(table);
+    EXPECT_EQ(workingMark(table), 105u);
+    history.undo(table);
+    EXPECT_EQ(workingMark(table), 101u);
+}
+
 TEST(History, UndoAtTheStartRestoresTheCursorStateWithoutFalseRedo) {
     ImageTable table;
     History history;

@@ -6,6 +6,13 @@
 #include <fstream>
 #include <random>
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#endif
+
 #include "common/test_images.h"
 
 namespace tarnel {
@@ -95,6 +102,26 @@ TEST_F(ImageFile, FailedSaveIsReportedAndKeepsTheOldFile) {
     EXPECT_TRUE(fs::is_directory(m_dir / "folder.png"));
     EXPECT_EQ(fileCount(), 2u);  // keep.png and the folder: nothing partial left
 }
+
+#if defined(__unix__) || defined(__APPLE__)
+// A write that fails partway (a full disk, here a file-size limit) reports
+// the failure and leaves the old file and no temporary one. Runs in a child
+// process, which alone carries the limit.
+TEST_F(ImageFile, AWriteFailingPartwayKeepsTheOldFile) {
+    writeText(path("keep.png"), "old content");
+    const Image image = test::randomImage(256, 256, 24, 5);  // about 200 KB as PNG
+    const auto saveUnderALimit = [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = 4096;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const SaveResult saved = saveImageFile(path("keep.png"), image, ImageFormat::Png);
+        const bool kept = readText(path("keep.png")) == "old content" && fileCount() == 1;
+        std::exit(!saved.ok && kept ? 0 : 1);
+    };
+    EXPECT_EXIT(saveUnderALimit(), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST_F(ImageFile, LoadErrorsSayWhatWentWrong) {
     const LoadResult missing = loadImageFile(path("missing.png"));

@@ -53,6 +53,60 @@ DecodeResult roundTrip(const Image& image, ImageFormat format, int setting = kDe
     return decodeImage(encoded.bytes);
 }
 
+// A one-row 16-bit PNG of the given colour type whose samples are written
+// big-endian as they are given.
+std::vector<std::uint8_t> png16(int colorType, const std::vector<std::uint16_t>& samples, int channels) {
+    std::vector<std::uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            auto* bytes = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
+            bytes->insert(bytes->end(), data, data + n);
+        },
+        nullptr);
+    const auto width = static_cast<png_uint_32>(samples.size() / static_cast<std::size_t>(channels));
+    png_set_IHDR(png, info, width, 1, 16, colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<std::uint8_t> row;
+    for (const std::uint16_t v : samples) {
+        row.push_back(static_cast<std::uint8_t>(v >> 8));
+        row.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    }
+    png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// 16-bit samples are scaled to 8 bits with rounding, not cut to their high
+// byte: 0xFF00 is 0xFE (cut: 0xFF), 0x01FF is 0x02 (cut: 0x01).
+TEST(RoundTrip, SixteenBitPngSamplesAreScaled) {
+    struct Case {
+        const char* name;
+        int colorType;
+        int channels;
+        std::vector<std::uint16_t> samples;
+        std::vector<Color> pixels;
+    };
+    const Case cases[] = {
+        {"gray", PNG_COLOR_TYPE_GRAY, 1, {0xFF00, 0x01FF, 0xFFFF}, {0xFEFEFE, 0x020202, 0xFFFFFF}},
+        {"rgb", PNG_COLOR_TYPE_RGB, 3, {0xFF00, 0x01FF, 0x8080}, {0x8002FE}},
+        {"rgba", PNG_COLOR_TYPE_RGB_ALPHA, 4, {0x01FF, 0xFF00, 0x0000, 0xFF00}, {0xFE00FE02}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodeResult decoded = decodeImage(png16(c.colorType, c.samples, c.channels));
+        ASSERT_TRUE(decoded.ok()) << decoded.message;
+        ASSERT_EQ(decoded.image.width(), static_cast<int>(c.pixels.size()));
+        const Color mask = decoded.image.depth() == 32 ? 0xFFFFFFFFu : kColorMask;
+        for (std::size_t i = 0; i < c.pixels.size(); ++i)
+            EXPECT_EQ(decoded.image.pixel(static_cast<int>(i), 0) & mask, c.pixels[i]) << i;
+    }
+}
+
 TEST(RoundTrip, LosslessWritersGiveIdenticalPixels) {
     for (ImageFormat format : {ImageFormat::Png, ImageFormat::Bmp})
         for (int depth : {24, 32})
