@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QTemporaryDir>
@@ -24,6 +26,8 @@
 #include "bench_common.h"
 #include "document/slots.h"
 #include "quantize/quantize_window.h"
+#include "twocolors/two_colors_session.h"
+#include "twocolors/two_colors_window.h"
 
 namespace tarnel {
 namespace {
@@ -136,6 +140,38 @@ void BM_SelectionDragMove(benchmark::State& state) {
     e.context->dispatch().run(kCmdMover);
 }
 BENCHMARK(BM_SelectionDragMove)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// Two Colors: from the end of the slider's deferral (330 ms after the move)
+// until the canvas shows the new preview, per dither mode (None, 4X4
+// ordered, Sierra Lite); second argument 1: histogram and palette open.
+// The quantize window is closed meanwhile (it would keep Two Colors from
+// opening) and opened again afterwards.
+void BM_TwoColorsDeferralEndToPaint(benchmark::State& state) {
+    Editor4096& e = editor4096();
+    AppContext& c = *e.context;
+    e.setTools(state.range(1) != 0);
+    if (QWidget* q = c.toolWindow(kWindowQuantize)) q->close();
+    QTest::qWaitFor([&c] { return !c.toolWindow(kWindowQuantize); });
+    c.dispatch().run(kCmdTwoColors);
+    auto* w = static_cast<TwoColorsWindow*>(c.toolWindow(kWindowTwoColors));
+    QTest::qWaitFor([&c] { return c.editor().shownSlot() == kSlotScratch; });
+    e.timeToPaint([w, &state] { w->ditherButton(static_cast<int>(state.range(0)))->click(); });
+    int value = kTwoColorDefaultSlider;
+    for (auto _ : state) {
+        value = value == kTwoColorDefaultSlider ? 140 : kTwoColorDefaultSlider;
+        const double total = e.timeToPaint([w, value] { w->slider()->setValue(value); });
+        state.SetIterationTime(total - kTwoColorsDeferralMs * 1e-3);
+    }
+    state.SetLabel(w->ditherButton(static_cast<int>(state.range(0)))->text().toStdString() +
+                   (state.range(1) ? " + histogram, palette" : ""));
+    w->close();
+    QTest::qWaitFor([&c] { return !c.toolWindow(kWindowTwoColors); });
+    c.dispatch().run(kCmdQuantize);
+    QTest::qWaitFor([&e] { return e.window() && e.window()->isVisible(); });
+}
+BENCHMARK(BM_TwoColorsDeferralEndToPaint)
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 }  // namespace tarnel

@@ -339,7 +339,7 @@ void MainWindowTest::everyCommandHasAHandler() {
     // shows disabled.
     const QList<int> unbuilt = {kCmdNewImage, kCmdCopy,         kCmdPasteFloating, kCmdPasteNewImage,
                                 kCmdCrop,     kCmdAddText,      kCmdResizeCanvas,  kCmdResizeImage,
-                                kCmdHelp,     kCmdBrightContrast, kCmdTwoColors};
+                                kCmdHelp,     kCmdBrightContrast};
     for (int id = 0; id < kCommandCount; ++id) {
         const bool unused = id == 16 || id == 36 || id == 37 || (id >= 43 && id <= 46);
         QVERIFY2(d.hasHandler(id) == !(unused || unbuilt.contains(id)), qPrintable(QString::number(id)));
