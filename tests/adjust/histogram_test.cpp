@@ -94,6 +94,18 @@ TEST(Histogram, UniformImageWorkedExample) {
     }
 }
 
+TEST(Histogram, AveragesAreTruncated) {
+    // red (10 + 20 + 65) / 3 = 31.67, green (100 + 101 + 101) / 3 = 100.67,
+    // blue (255 + 255 + 254) / 3 = 254.67: truncated, never rounded up.
+    Image image(3, 1, 24);
+    image.setPixel(0, 0, rgb(10, 100, 255));
+    image.setPixel(1, 0, rgb(20, 101, 255));
+    image.setPixel(2, 0, rgb(65, 101, 254));
+    const Histogram h = computeHistogram(image, image.rect());
+    EXPECT_EQ(h.averageColor(), 0xFE641Fu);  // 254 << 16 | 100 << 8 | 31
+    EXPECT_EQ(drawHistogramGraph(h).title, "Histogram | RGB Average = (31, 100, 254)");
+}
+
 TEST(Histogram, UncheckedChannelLeavesGraphTitleAndColours) {
     const Image image(4, 4, 24, rgb(200, 150, 100));
     HistogramOptions o = noAverageLines(false);

@@ -230,6 +230,20 @@ TEST(PixelChain, LumaGrayAndInvert) {
     EXPECT_EQ(image.pixel(1, 0), rgba(179, 179, 179, 9));
 }
 
+TEST(PixelChain, FadedWorkedExample) {
+    // One bit per pixel, so the result spells out the whole sequence (every
+    // other order of its six steps gives another result):
+    //   01 02 04   CA 3F 36 24   RD 09 12 1A   RD 1B 08 10
+    //   08 10 20      3E 34 20      0A 14 20      1E 34 20
+    //   CD 05 3C 30   RA 1B 1E 22   RA 11 0A 14
+    //      16 24 20      12 04 20      36 24 20
+    Image image(3, 2, 24);
+    for (int i = 0; i < 6; ++i) image.data()[i] = 1u << i;
+    applyEffect(image, Effect::Faded);
+    const Color expected[] = {0x11, 0x0A, 0x14, 0x36, 0x24, 0x20};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(image.data()[i], expected[i]) << "pixel " << i;
+}
+
 TEST(PixelChain, UniformImages) {
     const Color colour = rgb(40, 90, 200);
     Image edges(6, 5, 24, colour);

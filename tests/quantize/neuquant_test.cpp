@@ -161,6 +161,25 @@ TEST(NeuQuant, OnePixelMovesTheWinnerAndItsNeighbours) {
     EXPECT_EQ(palette[255], rgb(255, 255, 255));
 }
 
+TEST(NeuQuant, TheLastWinnersBiasHandsTheNextPresentationToItsNeighbour) {
+    // Two presentations of (100, 100, 60) = p (1600, 1600, 960); alpha stays
+    // 1024 (the winner lands on p) and the radius 32, radpower[k] = 256 (1024 - k^2).
+    // First: neuron 100 is nearest (dist 640) and lands on p; bias[100] =
+    // -65536, so it now contests with dist + 16. Neighbour 99 (1584 each)
+    // moves to (1600, 1600, 961): blue 1584 - (624 x 261888 >> 18 = 623).
+    // Second: neuron 100 is still nearest (dist 0, biased 16), but 99 wins
+    // the biased contest (dist 1) and moves, so its reach is 68..130:
+    //   neuron 68 (1088) moves for the first time: red 1088 + 32 = 1120
+    //   (-512 x 16128 >> 18 = -32), blue 1088 - 7 = 1081 (128 x 16128 >> 18);
+    //   neuron 131 keeps its first move: red 2096 - 30 = 2066, blue 2096 - 69 = 2027.
+    // (Were the bias ignored, 100 would move again: 68 would stay 68 and 131 move on.)
+    const Image image(2, 1, 24, rgb(100, 100, 60));
+    const NeuQuantNetwork network = trainedOn(image, image.rect());
+    const auto& palette = network.palette();
+    EXPECT_EQ(palette[68], rgb(70, 70, 68));     // (1120 + 8) >> 4, (1081 + 8) >> 4
+    EXPECT_EQ(palette[131], rgb(129, 129, 127));  // (2066 + 8) >> 4, (2027 + 8) >> 4
+}
+
 TEST(NeuQuant, OneColourImageMapsToTheNearestEntry) {
     Image image(40, 30, 24, rgb(200, 30, 90));
     const std::vector<Color> palette = neuquantQuantize(image, image.rect(), false);
