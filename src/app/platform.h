@@ -33,6 +33,14 @@ enum class CursorShape {
 };
 
 enum class MessageButtons { Ok, YesNo };
+
+// An image read from the clipboard, at the depth it was stored with (24, or
+// 32 with its alpha); io/clipboard_image.h converts it to the depth wanted.
+struct ClipboardImage {
+    Image image;          // null when none could be read
+    std::string refusal;  // why an image that is there was refused (beyond the
+                          // decoders' pixel budget); empty otherwise
+};
 enum class MessageAnswer { Ok, Yes, No };
 
 // An event the core puts into the main queue; the Qt layer hands it back to
@@ -120,6 +128,14 @@ public:
                           int x, int y) = 0;
     // Width and height of the text as drawText() would draw it.
     virtual Size textSize(const std::string& text, const FontSpec& font) = 0;
+
+    // The clipboard's image, decoded within the decoders' pixel budget. An
+    // empty clipboard, or one without a readable image, gives a null image
+    // and no refusal.
+    virtual ClipboardImage clipboardImage() { return {}; }
+    // Replaces the clipboard's contents by the image alone, with its own
+    // depth (alpha only for 32-bit). False when the clipboard did not take it.
+    virtual bool setClipboardImage(const Image& /*image*/) { return false; }
 
     // Work that may take more than a moment begins / ends: the wait cursor
     // shows in between. Calls nest; never hold one across a dialog.

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/clipboard_qt.h"
 #include "app/platform.h"
 
 class QColor;
@@ -76,6 +77,8 @@ public:
     Size textSize(const std::string& text, const FontSpec& font) override;
     void beginLongWork() override;
     void endLongWork() override;
+    ClipboardImage clipboardImage() override { return m_clipboard.read(); }
+    bool setClipboardImage(const Image& image) override { return m_clipboard.write(image); }
     // Nesting depth of long work (tests).
     int longWorkDepth() const { return m_longWork; }
 
@@ -138,6 +141,7 @@ private:
     std::optional<Size> m_desktopOverride;
     bool m_sleepEnabled = true;
     int m_longWork = 0;
+    QtClipboard m_clipboard;
 };
 
 }  // namespace tarnel

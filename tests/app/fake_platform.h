@@ -43,6 +43,8 @@ public:
     std::vector<TextCall> texts;
     int textHeight = 41;
     int charWidth = 20;
+    ClipboardImage clipboard;       // what clipboardImage() returns
+    bool clipboardWritable = true;  // else setClipboardImage() fails
 
     MessageAnswer messageBox(const std::string& title, const std::string& text, MessageButtons buttons) override {
         messages.push_back({title, text, buttons});
@@ -82,6 +84,12 @@ public:
     }
     Size textSize(const std::string& text, const FontSpec&) override {
         return Size{charWidth * static_cast<int>(text.size()), textHeight};
+    }
+
+    ClipboardImage clipboardImage() override { return clipboard; }
+    bool setClipboardImage(const Image& image) override {
+        if (clipboardWritable) clipboard = ClipboardImage{image, {}};
+        return clipboardWritable;
     }
 
     // Events posted since the last call.
