@@ -58,6 +58,7 @@ QLineEdit* ToolDialog::addField(int x, int y, const std::string& text, const cha
 
 QLabel* ToolDialog::addLabel(const char* text, Box box) {
     auto* label = new QLabel(QString::fromLatin1(text), this);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // as static text: from the top of its box
     place(label, box);
     return label;
 }
