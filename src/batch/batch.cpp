@@ -138,10 +138,12 @@ bool usesArea(StepKind kind) {
     }
 }
 
-// The io module's messages usually name the file already; say it once.
+// The io module's messages usually name the file already; say it once. A
+// message that is a sentence about the file ("\"x\" is a folder") stands
+// alone.
 std::string describeFileError(const std::string& what, const std::string& path, const std::string& message) {
     const std::string quoted = "\"" + path + "\"";
-    if (message.rfind(quoted, 0) == 0) return what + " " + message;
+    if (message.rfind(quoted + ":", 0) == 0) return what + " " + message;
     if (message.find(quoted) != std::string::npos) return message;
     return what + " \"" + path + "\": " + message;
 }
@@ -468,11 +470,15 @@ int runJob(const Job& job, std::ostream& out, std::ostream& err) {
     };
 
     std::string error;
-    Image image = decodeFile(job.input, error);
+    std::string damage;
+    Image image = decodeFile(job.input, error, damage);
     if (image.isNull()) {
         err << "tarnel-batch: " << describeFileError("cannot read", job.input, error) << "\n";
         return kExitFailure;
     }
+    if (!damage.empty())
+        err << "tarnel-batch: warning: \"" << job.input << "\" is damaged, the parts that could not be read are "
+            << "filled in: " << damage << "\n";
     if (job.time) timeLine("decode");
 
     if (job.area && clippedArea(image, job.area).isEmpty()) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "batch/batch.h"
+#include "io/os_files.h"
 
 int main(int argc, char** argv) {
     using namespace tarnel::batch;
@@ -18,5 +19,7 @@ int main(int argc, char** argv) {
         std::cerr << "tarnel-batch: " << parsed.error << "\n";
         return kExitUsage;
     }
+    // An interrupted run leaves no temporary file beside the output.
+    tarnel::os::removeTemporaryOnSignals();
     return runJob(*parsed.job, std::cout, std::cerr);
 }

@@ -36,12 +36,13 @@ void onArea(Image& image, const Rect& area, Operation operation) {
 
 }  // namespace
 
-Image decodeFile(const std::string& path, std::string& error) {
+Image decodeFile(const std::string& path, std::string& error, std::string& damage) {
     LoadResult loaded = loadImageFile(path);
     if (!loaded.ok()) {
         error = loaded.message.empty() ? decodeErrorName(loaded.error) : loaded.message;
         return {};
     }
+    damage = loaded.damage;
     return std::move(loaded.image);
 }
 

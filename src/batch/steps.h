@@ -11,8 +11,9 @@
 namespace tarnel::batch {
 
 // Decodes a file with the editor's own decoders (format recognised by
-// content). Returns a null image and sets error on failure.
-Image decodeFile(const std::string& path, std::string& error);
+// content). Returns a null image and sets error on failure; sets damage when
+// the file decoded only in part.
+Image decodeFile(const std::string& path, std::string& error, std::string& damage);
 
 // Encodes with the editor's save settings for the format and writes the file
 // atomically: on failure nothing is left at path and error is set.

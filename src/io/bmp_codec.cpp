@@ -344,28 +344,20 @@ DecodeResult decodeIconDib(std::span<const std::uint8_t> dib, const DecodeLimits
     return result;
 }
 
-EncodeResult encodeBmp(const Image& image) {
-    EncodeResult result;
-    if (image.isNull()) {
-        result.error = "there is no image to write";
-        return result;
-    }
+std::string encodeBmp(const Image& image, ByteSink& out) {
+    if (image.isNull()) return "there is no image to write";
     const bool alpha = image.depth() == 32;
     const int bits = alpha ? 32 : 24;
     const std::uint32_t headerSize = alpha ? kV4HeaderSize : kInfoHeaderSize;
     const std::uint64_t stride = rowBytes(image.width(), bits);
     const std::uint64_t pixelBytes = stride * static_cast<std::uint64_t>(image.height());
     const std::uint64_t offset = kFileHeaderSize + headerSize;
-    if (offset + pixelBytes > std::numeric_limits<std::uint32_t>::max()) {
-        result.error = "the image is too large for a BMP file";
-        return result;
-    }
-    std::vector<std::uint8_t>& out = result.bytes;
-    out.assign(static_cast<std::size_t>(offset + pixelBytes), 0);
-    std::uint8_t* p = out.data();
+    if (offset + pixelBytes > std::numeric_limits<std::uint32_t>::max()) return "the image is too large for a BMP file";
+    std::vector<std::uint8_t> header(static_cast<std::size_t>(offset), 0);
+    std::uint8_t* p = header.data();
     p[0] = 'B';
     p[1] = 'M';
-    bytes::put32(p + 2, static_cast<std::uint32_t>(out.size()));
+    bytes::put32(p + 2, static_cast<std::uint32_t>(offset + pixelBytes));
     bytes::put32(p + 10, static_cast<std::uint32_t>(offset));
     std::uint8_t* h = p + kFileHeaderSize;
     constexpr std::uint32_t kPixelsPerMetre = 2835;  // 72 dots per inch
@@ -386,8 +378,11 @@ EncodeResult encodeBmp(const Image& image) {
         bytes::put32(h + 52, 0xFF000000);
         bytes::put32(h + 56, kSrgbColourSpace);
     }
-    for (int y = 0; y < image.height(); ++y) {
-        std::uint8_t* dst = p + offset + stride * static_cast<std::uint64_t>(image.height() - 1 - y);
+    if (!out.write(header.data(), header.size())) return "writing failed";
+    // Bottom-up rows; the padding bytes stay zero.
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(stride), 0);
+    for (int y = image.height() - 1; y >= 0; --y) {
+        std::uint8_t* dst = row.data();
         const Color* src = image.row(y);
         if (alpha) {
             for (int x = 0; x < image.width(); ++x, dst += 4) {
@@ -405,8 +400,9 @@ EncodeResult encodeBmp(const Image& image) {
                 dst[2] = static_cast<std::uint8_t>(redOf(c));
             }
         }
+        if (!out.write(row.data(), row.size())) return "writing failed";
     }
-    return result;
+    return {};
 }
 
 }  // namespace tarnel

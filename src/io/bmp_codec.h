@@ -22,7 +22,11 @@ bool isBmp(std::span<const std::uint8_t> data);
 
 DecodeResult decodeBmp(std::span<const std::uint8_t> data, const DecodeLimits& limits = {});
 
-EncodeResult encodeBmp(const Image& image);
+// Writes the file row by row; returns an empty string or the reason.
+std::string encodeBmp(const Image& image, ByteSink& out);
+inline EncodeResult encodeBmp(const Image& image) {
+    return encodeToMemory([&](ByteSink& out) { return encodeBmp(image, out); });
+}
 
 // The device-independent bitmap inside an icon: a BMP without file header,
 // whose header declares twice the real height (colour rows, then a 1-bit mask

@@ -1,5 +1,7 @@
 #include "io/codec.h"
 
+#include <new>
+
 namespace tarnel {
 
 const char* formatName(ImageFormat format) {
@@ -23,6 +25,16 @@ const char* decodeErrorName(DecodeError error) {
         case DecodeError::Corrupt: return "corrupt";
     }
     return "error";
+}
+
+bool MemorySink::write(const std::uint8_t* data, std::size_t size) {
+    // Called from inside C libraries: no exception may leave.
+    try {
+        bytes.insert(bytes.end(), data, data + size);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
 
 DecodeResult decodeFailure(DecodeError error, std::string message) {

@@ -31,12 +31,18 @@ constexpr std::uint64_t kMaxDecodeWorkBytes = std::uint64_t{1} << 30;
 // JPEG 2000 files declare a tile grid; each tile costs bookkeeping before any
 // pixel is decoded, so absurd grids of tiny tiles are refused.
 constexpr std::uint32_t kMaxJpeg2000Tiles = 16384;
+// A JPEG scan visits every 8 x 8 block of the components it covers, even
+// when its data says nothing about them; this caps the visits summed over
+// all scans (about 7 seconds of decoding). The standard progression of a
+// 16384 x 16384 colour photograph makes about 60 million.
+constexpr std::uint64_t kMaxJpegScanBlocks = std::uint64_t{1} << 27;
 
 struct DecodeLimits {
     int maxSide = kMaxImageSide;
     std::uint64_t maxPixels = kMaxImagePixels;
     std::uint64_t maxWorkBytes = kMaxDecodeWorkBytes;
     std::uint32_t maxTiles = kMaxJpeg2000Tiles;
+    std::uint64_t maxJpegScanBlocks = kMaxJpegScanBlocks;
 };
 
 enum class DecodeError {
@@ -54,6 +60,10 @@ struct DecodeResult {
     Image image;  // null unless ok()
     DecodeError error = DecodeError::None;
     std::string message;
+    // Set when the image decoded but the data was damaged (cut short or
+    // corrupt in places): the parts the library could not read are filled
+    // in, typically gray. Says what the library found.
+    std::string damage;
 
     bool ok() const { return error == DecodeError::None; }
 };
@@ -72,5 +82,31 @@ struct EncodeResult {
 
     bool ok() const { return error.empty(); }
 };
+
+// Where an encoder writes, front to back: a file being saved or memory.
+// Encoders write as they go, so a save never holds the whole encoded file.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    // False when the bytes could not be written; the encoder then stops.
+    virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
+};
+
+class MemorySink final : public ByteSink {
+public:
+    bool write(const std::uint8_t* data, std::size_t size) override;
+    std::vector<std::uint8_t> bytes;
+};
+
+// Runs an encoder that writes to a sink and returns an empty string or the
+// reason it failed, and collects what it wrote.
+template <typename Encode>
+EncodeResult encodeToMemory(Encode encode) {
+    MemorySink sink;
+    EncodeResult result;
+    result.error = encode(static_cast<ByteSink&>(sink));
+    if (result.ok()) result.bytes = std::move(sink.bytes);
+    return result;
+}
 
 }  // namespace tarnel

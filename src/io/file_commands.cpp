@@ -29,6 +29,9 @@ void runLoadCommand(FileCommandHost& host, FileState& state) {
     host.endLongWork();
     if (!loaded.ok())
         host.showError(std::string(kLoadErrorTitle), "The image could not be loaded.\n" + loaded.message);
+    else if (!loaded.damage.empty())
+        host.showError(std::string(kLoadErrorTitle), std::string(kDamagedFileText) + "\n\"" + choice.path +
+                                                         "\": " + loaded.damage);
 }
 
 void runSaveCommand(FileCommandHost& host, FileState& state) {

@@ -7,7 +7,8 @@
 // Unlike a silent design, failures are reported: a file that cannot be read
 // or decoded, or a save that cannot be written, shows an error box naming
 // the file and the reason, and leaves the working image, the history, the
-// current file path and the status bar as they were.
+// current file path and the status bar as they were. A damaged file that
+// decodes in part loads, and a box then says that it is damaged.
 
 #include <string>
 
@@ -18,6 +19,8 @@ namespace tarnel {
 
 inline constexpr std::string_view kLoadErrorTitle = "Load image";
 inline constexpr std::string_view kSaveErrorTitle = "Save image";
+inline constexpr std::string_view kDamagedFileText =
+    "The file is damaged: the parts of the image that could not be read are filled in.";
 
 struct FileChoice {
     std::string path;  // empty when the user cancelled

@@ -49,19 +49,23 @@ int jpegQualityFor(int qualitySetting) { return clampSetting(qualitySetting) * 1
 
 float jpeg2000RateFor(int qualitySetting) { return kJpeg2000Rates[clampSetting(qualitySetting)]; }
 
-EncodeResult encodeImage(const Image& image, ImageFormat format, int qualitySetting) {
+std::string encodeImage(const Image& image, ImageFormat format, int qualitySetting, ByteSink& out) {
     try {
         switch (format) {
-            case ImageFormat::Png: return encodePng(image);
-            case ImageFormat::Jpeg: return encodeJpeg(image, std::max(jpegQualityFor(qualitySetting), 1));
-            case ImageFormat::Jpeg2000: return encodeJpeg2000(image, jpeg2000RateFor(qualitySetting));
-            case ImageFormat::Bmp: return encodeBmp(image);
+            case ImageFormat::Png: return encodePng(image, out);
+            case ImageFormat::Jpeg: return encodeJpeg(image, std::max(jpegQualityFor(qualitySetting), 1), out);
+            case ImageFormat::Jpeg2000: return encodeJpeg2000(image, jpeg2000RateFor(qualitySetting), out);
+            case ImageFormat::Bmp: return encodeBmp(image, out);
             case ImageFormat::Ico: break;
         }
     } catch (const std::bad_alloc&) {
-        return EncodeResult{{}, "not enough memory to encode the image"};
+        return "not enough memory to encode the image";
     }
-    return EncodeResult{{}, std::string(formatName(format)) + " files cannot be written"};
+    return std::string(formatName(format)) + " files cannot be written";
+}
+
+EncodeResult encodeImage(const Image& image, ImageFormat format, int qualitySetting) {
+    return encodeToMemory([&](ByteSink& out) { return encodeImage(image, format, qualitySetting, out); });
 }
 
 }  // namespace tarnel

@@ -22,6 +22,9 @@ DecodeResult decodeImage(std::span<const std::uint8_t> data, const DecodeLimits&
 // setting x 10, JPEG 2000 takes its rate from jpeg2000RateFor(setting); PNG
 // and BMP ignore it. Icons are read only.
 constexpr int kDefaultQualitySetting = 7;
+// Writes the encoded file to out as it goes; returns an empty string or the
+// reason it failed (out may then hold a part of the file).
+std::string encodeImage(const Image& image, ImageFormat format, int qualitySetting, ByteSink& out);
 EncodeResult encodeImage(const Image& image, ImageFormat format, int qualitySetting = kDefaultQualitySetting);
 
 int jpegQualityFor(int qualitySetting);

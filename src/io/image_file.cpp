@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <vector>
+
+#include "io/os_files.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -36,14 +39,103 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-// A name for a temporary file beside target that no other save of this
-// process uses at the same time.
+// A short name for a temporary file beside target that no other save uses at
+// the same time. It does not grow with the target's name, so a name of the
+// longest length the system allows can still be saved.
 fs::path temporaryPathFor(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
-    const auto ticks = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    fs::path name = target.filename();
-    name += ".tmp" + std::to_string(ticks % 1000000007ull) + "-" + std::to_string(counter++);
+    const auto ticks = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::uint64_t value = ticks * 0x9E3779B97F4A7C15ull + counter++;
+    std::string name = ".tarnel-";
+    for (int i = 0; i < 6; ++i, value /= 36) name += "0123456789abcdefghijklmnopqrstuvwxyz"[value % 36];
     return target.parent_path() / name;
+}
+
+// Where a chain of symbolic links ends: a save writes to the file a link
+// names and leaves the link in place.
+fs::path followLinks(fs::path path) {
+    constexpr int kMaxLinks = 40;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) break;
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec) break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+// Writes to a file and remembers the first error.
+class FileSink final : public ByteSink {
+public:
+    explicit FileSink(std::FILE* file) : m_file(file) {}
+    bool write(const std::uint8_t* data, std::size_t size) override {
+        if (m_error != 0) return false;
+        if (size > 0 && std::fwrite(data, 1, size, m_file) != size) {
+            m_error = errno != 0 ? errno : EIO;
+            return false;
+        }
+        return true;
+    }
+    int error() const { return m_error; }
+
+private:
+    std::FILE* m_file;
+    int m_error = 0;
+};
+
+// The temporary file of a save: removed when the save does not complete.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(fs::path path) : m_path(std::move(path)) { os::setPendingTemporary(m_path); }
+    ~TemporaryFile() {
+        if (m_path.empty()) return;
+        os::clearPendingTemporary();
+        std::error_code ec;
+        fs::remove(m_path, ec);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const fs::path& path() const { return m_path; }
+    // The file was moved away, or is to be kept.
+    void release() {
+        os::clearPendingTemporary();
+        m_path.clear();
+    }
+
+private:
+    fs::path m_path;
+};
+
+// Copies the complete new file over the old one, which keeps the old file's
+// other names, owner and permissions. A failure here leaves the old file
+// damaged; the new one then stays where it was written and the message
+// says where.
+std::string rewriteInPlace(TemporaryFile& temp, const fs::path& target) {
+    // From here on the temporary file may be the only complete copy.
+    os::clearPendingTemporary();
+    FileHandle in(openFile(temp.path(), "rb"));
+    FileHandle out(in ? openFile(target, "wb") : nullptr);
+    bool copied = in && out;
+    std::vector<char> buffer(copied ? std::size_t{1} << 20 : 0);
+    while (copied) {
+        const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), in.get());
+        if (n > 0 && std::fwrite(buffer.data(), 1, n, out.get()) != n) copied = false;
+        if (n < buffer.size()) {
+            copied = copied && !std::ferror(in.get());
+            break;
+        }
+    }
+    const int error = errno;
+    if (out) copied = std::fclose(out.release()) == 0 && copied;
+    in.reset();
+    if (!copied) {
+        const std::string kept = temp.path().string();
+        temp.release();
+        return std::string("the file could not be rewritten: ") + std::strerror(error) + "; the image was saved as \"" +
+               kept + "\"";
+    }
+    return {};
 }
 
 // Puts `from` in place of `to`, replacing an existing file in one step; a
@@ -68,18 +160,17 @@ std::error_code replaceFile(const fs::path& from, const fs::path& to) {
 FileBytes readFileBytes(const std::string& path, std::uint64_t maxBytes) {
     FileBytes out;
     const fs::path p = toPath(path);
-    std::error_code ec;
-    if (fs::is_directory(p, ec)) {
-        out.error = DecodeError::Unreadable;
-        out.message = "\"" + path + "\" is a folder";
-        return out;
-    }
-    FileHandle file(openFile(p, "rb"));
+    std::string problem;
+    FileHandle file(os::openRegularFile(p, problem));
     if (!file) {
         out.error = DecodeError::Unreadable;
-        out.message = "cannot open \"" + path + "\": " + std::strerror(errno);
+        if (problem.rfind("is ", 0) == 0)
+            out.message = "\"" + path + "\" " + problem;
+        else
+            out.message = "cannot open \"" + path + "\": " + problem;
         return out;
     }
+    std::error_code ec;
     const std::uintmax_t size = fs::file_size(p, ec);
     if (!ec && size > maxBytes) {
         out.error = DecodeError::TooLarge;
@@ -118,36 +209,57 @@ LoadResult loadImageFile(const std::string& path, const DecodeLimits& limits) {
     return result;
 }
 
-std::string writeFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const fs::path target = toPath(path);
+std::string writeFileReplacing(const std::string& path, const std::function<std::string(ByteSink&)>& produce) {
+    const fs::path target = followLinks(toPath(path));
     std::error_code ec;
     if (fs::is_directory(target, ec)) return "a folder of that name exists";
-    const fs::path temp = temporaryPathFor(target);
-    FileHandle file(openFile(temp, "wbx"));
+    const os::FileIdentity old = os::identityOf(target);
+    if (old.exists && !old.regular) return "it is not a regular file";
+
+    FileHandle file;
+    fs::path tempPath;
+    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+        tempPath = temporaryPathFor(target);
+        file.reset(os::createExclusive(tempPath, old.exists));
+        if (!file && errno != EEXIST) break;
+    }
     if (!file) return std::string("cannot create a file in the folder: ") + std::strerror(errno);
-    bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    written = std::fflush(file.get()) == 0 && written;
-    const int writeErrno = errno;
-    written = std::fclose(file.release()) == 0 && written;
-    if (!written) {
-        fs::remove(temp, ec);
-        return std::string("writing failed: ") + std::strerror(writeErrno);
+    TemporaryFile temp(tempPath);
+
+    FileSink sink(file.get());
+    const std::string why = produce(sink);
+    bool written = why.empty() && std::fflush(file.get()) == 0;
+    int error = sink.error() != 0 ? sink.error() : errno;
+    const bool ownerKept = !old.exists || os::takeIdentity(file.get(), old);
+    if (std::fclose(file.release()) != 0 && written) {
+        written = false;
+        error = errno;
     }
-    if (const std::error_code renamed = replaceFile(temp, target)) {
-        fs::remove(temp, ec);
+    if (sink.error() != 0) return std::string("writing failed: ") + std::strerror(sink.error());
+    if (!why.empty()) return why;
+    if (!written) return std::string("writing failed: ") + std::strerror(error);
+
+    // A file with other names, or whose owner a new file cannot take, is
+    // rewritten; any other is replaced in one step.
+    if (old.exists && (old.links > 1 || !ownerKept)) {
+        if (std::string failed = rewriteInPlace(temp, target); !failed.empty()) return failed;
+        return {};
+    }
+    if (const std::error_code renamed = replaceFile(temp.path(), target))
         return "the file could not be replaced: " + renamed.message();
-    }
+    temp.release();
     return {};
 }
 
 SaveResult saveImageFile(const std::string& path, const Image& image, ImageFormat format, int qualitySetting) {
     SaveResult result;
-    const EncodeResult encoded = encodeImage(image, format, qualitySetting);
-    if (!encoded.ok()) {
-        result.message = "cannot save \"" + path + "\": " + encoded.error;
+    if (image.isNull()) {
+        result.message = "cannot save \"" + path + "\": there is no image to write";
         return result;
     }
-    if (std::string why = writeFileReplacing(path, encoded.bytes); !why.empty()) {
+    const std::string why = writeFileReplacing(
+        path, [&](ByteSink& out) { return encodeImage(image, format, qualitySetting, out); });
+    if (!why.empty()) {
         result.message = "cannot save \"" + path + "\": " + why;
         return result;
     }

@@ -1,13 +1,20 @@
 #pragma once
 // Reading and writing image files.
 //
-// A load reads the whole file and decodes it by content; a failure leaves
-// nothing changed and says why. A save encodes into memory, writes a
-// temporary file in the target's folder and only then puts it in place of
-// the target, so a failed save never leaves a partial file and never destroys
-// the file it would have replaced.
+// A load reads the whole file, which must be a regular file (folders, FIFOs
+// and devices are refused unread), and decodes it by content; a failure
+// leaves nothing changed and says why.
+//
+// A save encodes straight into a temporary file in the target's folder and
+// only then puts it in place of the target, so a failed save never leaves a
+// partial file and never destroys the file it would have replaced. The new
+// file keeps the old one's identity: its permission bits and, where the
+// system allows, its owner; a symbolic link is followed and its target
+// replaced; a file with several names (hard links), or whose owner cannot
+// be kept, is rewritten in place from the complete temporary file.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,8 +44,9 @@ struct FileBytes {
 };
 FileBytes readFileBytes(const std::string& path, std::uint64_t maxBytes = kMaxImageFileBytes);
 
-// Writes bytes to path through a temporary file in the same folder that then
-// replaces path. Returns an empty string on success, else the reason.
-std::string writeFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// Writes what produce writes (it returns an empty string, or why it failed)
+// to path through a temporary file as described above. Returns an empty
+// string on success, else the reason.
+std::string writeFileReplacing(const std::string& path, const std::function<std::string(ByteSink&)>& produce);
 
 }  // namespace tarnel

@@ -7,18 +7,20 @@
 #include <cstring>
 #include <vector>
 
+#include "io/jp2_budget.h"
+
 namespace tarnel {
 namespace {
 
 constexpr std::uint8_t kJp2Signature[12] = {0x00, 0x00, 0x00, 0x0C, 0x6A, 0x50, 0x20, 0x20, 0x0D, 0x0A, 0x87, 0x0A};
 constexpr std::uint8_t kCodestreamStart[4] = {0xFF, 0x4F, 0xFF, 0x51};
 constexpr int kMaxResolutions = 6;  // the library's default number of resolutions
+constexpr int kEncodeTileSide = 2048;
 
 struct MemoryStream {
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
     std::size_t pos = 0;
-    std::vector<std::uint8_t>* out = nullptr;
 };
 
 OPJ_SIZE_T readMemory(void* buffer, OPJ_SIZE_T count, void* user) {
@@ -32,42 +34,33 @@ OPJ_SIZE_T readMemory(void* buffer, OPJ_SIZE_T count, void* user) {
 
 OPJ_OFF_T skipMemory(OPJ_OFF_T count, void* user) {
     auto* s = static_cast<MemoryStream*>(user);
-    const std::size_t end = s->out ? s->out->size() : s->size;
     if (count < 0) {
         const std::size_t back = std::min<std::size_t>(static_cast<std::size_t>(-count), s->pos);
         s->pos -= back;
         return -static_cast<OPJ_OFF_T>(back);
     }
-    if (s->out) {  // skipping forward while writing leaves zeros behind
-        if (s->pos + static_cast<std::size_t>(count) > end) s->out->resize(s->pos + static_cast<std::size_t>(count));
-        s->pos += static_cast<std::size_t>(count);
-        return count;
-    }
-    if (s->pos >= end) return -1;
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), end - s->pos);
+    if (s->pos >= s->size) return -1;
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), s->size - s->pos);
     s->pos += n;
     return static_cast<OPJ_OFF_T>(n);
 }
 
 OPJ_BOOL seekMemory(OPJ_OFF_T position, void* user) {
     auto* s = static_cast<MemoryStream*>(user);
-    const std::size_t end = s->out ? s->out->size() : s->size;
-    if (position < 0 || static_cast<std::size_t>(position) > end) return OPJ_FALSE;
+    if (position < 0 || static_cast<std::size_t>(position) > s->size) return OPJ_FALSE;
     s->pos = static_cast<std::size_t>(position);
     return OPJ_TRUE;
 }
 
-OPJ_SIZE_T writeMemory(void* buffer, OPJ_SIZE_T count, void* user) {
-    auto* s = static_cast<MemoryStream*>(user);
-    try {
-        if (s->pos + count > s->out->size()) s->out->resize(s->pos + count);
-    } catch (...) {
-        return static_cast<OPJ_SIZE_T>(-1);
-    }
-    std::memcpy(s->out->data() + s->pos, buffer, count);
-    s->pos += count;
-    return count;
+// The writer's stream: a raw codestream is written front to back, so the
+// library never skips or seeks back.
+OPJ_SIZE_T writeSink(void* buffer, OPJ_SIZE_T count, void* user) {
+    auto* out = static_cast<ByteSink*>(user);
+    return out->write(static_cast<const std::uint8_t*>(buffer), count) ? count : static_cast<OPJ_SIZE_T>(-1);
 }
+
+OPJ_OFF_T refuseSkip(OPJ_OFF_T, void*) { return -1; }
+OPJ_BOOL refuseSeek(OPJ_OFF_T, void*) { return OPJ_FALSE; }
 
 void onError(const char* text, void* user) {
     auto* message = static_cast<std::string*>(user);
@@ -133,64 +126,11 @@ struct ComponentReader {
     int value(const OPJ_INT32* r, int x) const { return to8(raw(r, x)); }
 };
 
-std::uint32_t be32(std::span<const std::uint8_t> d, std::size_t at) {
-    return (std::uint32_t{d[at]} << 24) | (std::uint32_t{d[at + 1]} << 16) | (std::uint32_t{d[at + 2]} << 8) | d[at + 3];
-}
-
-// Where the codestream starts: 0 for a raw codestream, the contents of the
-// first 'jp2c' box of a JP2 file; npos when there is none.
-std::size_t codestreamOffset(std::span<const std::uint8_t> data, bool boxed) {
-    if (!boxed) return 0;
-    std::size_t at = 0;
-    while (at + 8 <= data.size()) {
-        std::uint64_t length = be32(data, at);
-        std::size_t header = 8;
-        if (length == 1) {
-            if (at + 16 > data.size()) break;
-            length = (std::uint64_t{be32(data, at + 8)} << 32) | be32(data, at + 12);
-            header = 16;
-        } else if (length == 0) {
-            length = data.size() - at;
-        }
-        if (std::memcmp(data.data() + at + 4, "jp2c", 4) == 0) return at + header;
-        if (length < header || length > data.size() - at) break;
-        at += static_cast<std::size_t>(length);
-    }
-    return std::string::npos;
-}
-
-// Checks the codestream's image and tile header (SIZ) against the budget
-// before the library allocates anything for it.
-DecodeResult checkSizeHeader(std::span<const std::uint8_t> data, bool boxed, const DecodeLimits& limits,
-                             std::uint64_t& pixels) {
-    const std::size_t start = codestreamOffset(data, boxed);
-    constexpr std::size_t kSizFixedBytes = 2 + 2 + 2 + 2 + 8 * 4 + 2;  // SOC, SIZ, Lsiz, Rsiz, 8 sizes, Csiz
-    if (start == std::string::npos) return decodeFailure(DecodeError::Corrupt, "no codestream in the JP2 file");
-    if (start > data.size() || data.size() - start < kSizFixedBytes)
-        return decodeFailure(DecodeError::Truncated, "the codestream header is cut short");
-    const auto siz = data.subspan(start);
-    if (!isJ2kCodestream(siz)) return decodeFailure(DecodeError::Corrupt, "the codestream does not start with SIZ");
-    const std::uint32_t xsiz = be32(siz, 8), ysiz = be32(siz, 12), xosiz = be32(siz, 16), yosiz = be32(siz, 20);
-    const std::uint32_t xtsiz = be32(siz, 24), ytsiz = be32(siz, 28), xtosiz = be32(siz, 32), ytosiz = be32(siz, 36);
-    const unsigned components = (unsigned{siz[40]} << 8) | siz[41];
-    if (xosiz >= xsiz || yosiz >= ysiz || xtsiz == 0 || ytsiz == 0 || xtosiz > xosiz || ytosiz > yosiz)
-        return decodeFailure(DecodeError::Corrupt, "invalid image or tile size");
-    if (std::string why = checkImageSize(std::int64_t{xsiz} - xosiz, std::int64_t{ysiz} - yosiz, limits); !why.empty())
-        return decodeFailure(DecodeError::TooLarge, why);
-    pixels = (std::uint64_t{xsiz} - xosiz) * (std::uint64_t{ysiz} - yosiz);
-    const std::uint64_t tilesX = (std::uint64_t{xsiz} - xtosiz + xtsiz - 1) / xtsiz;
-    const std::uint64_t tilesY = (std::uint64_t{ysiz} - ytosiz + ytsiz - 1) / ytsiz;
-    if (tilesX * tilesY > limits.maxTiles)
-        return decodeFailure(DecodeError::TooLarge, std::to_string(tilesX * tilesY) + " tiles exceed the limit of " +
-                                                        std::to_string(limits.maxTiles));
-    if (components < 1 || components > static_cast<unsigned>(kMaxJpeg2000Components))
-        return decodeFailure(DecodeError::Corrupt, "unsupported number of components " + std::to_string(components));
-    return {};
-}
-
-// Threads change only the speed, never the result; small images do not
-// repay starting them.
+// Threads change only the speed, never the result. Small images do not
+// repay starting them, and neither do small code-blocks: the library hands
+// each code-block to a thread on its own.
 constexpr std::uint64_t kThreadedPixels = std::uint64_t{1} << 20;
+constexpr std::uint64_t kThreadedSamplesPerBlock = 1024;
 
 void useAllCores(opj_codec_t* codec) {
     if (opj_has_thread_support()) opj_codec_set_threads(codec, opj_get_num_cpus());
@@ -215,10 +155,10 @@ DecodeResult decodeJpeg2000(std::span<const std::uint8_t> data, const DecodeLimi
     const bool boxed = isJp2File(data);
     if (!boxed && !isJ2kCodestream(data)) return decodeFailure(DecodeError::UnknownFormat, "not a JPEG 2000 file");
 
-    std::uint64_t pixels = 0;
-    if (DecodeResult bad = checkSizeHeader(data, boxed, limits, pixels); !bad.ok()) return bad;
+    Jpeg2000Cost cost;
+    if (DecodeResult bad = estimateJpeg2000Cost(data, limits, cost); !bad.ok()) return bad;
 
-    MemoryStream input{data.data(), data.size(), 0, nullptr};
+    MemoryStream input{data.data(), data.size(), 0};
     Session s;
     s.stream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE);
     s.codec = opj_create_decompress(boxed ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
@@ -233,7 +173,8 @@ DecodeResult decodeJpeg2000(std::span<const std::uint8_t> data, const DecodeLimi
     opj_set_default_decoder_parameters(&parameters);
     if (!opj_setup_decoder(s.codec, &parameters))
         return decodeFailure(DecodeError::Corrupt, "OpenJPEG could not start");
-    if (pixels >= kThreadedPixels) useAllCores(s.codec);
+    if (cost.pixels >= kThreadedPixels && cost.pixels >= kThreadedSamplesPerBlock * cost.codeBlocks)
+        useAllCores(s.codec);
 
     auto failure = [&s, &input](const char* stage) {
         return decodeFailure(input.pos >= input.size ? DecodeError::Truncated : DecodeError::Corrupt,
@@ -248,17 +189,11 @@ DecodeResult decodeJpeg2000(std::span<const std::uint8_t> data, const DecodeLimi
         return decodeFailure(width <= 0 || height <= 0 ? DecodeError::Corrupt : DecodeError::TooLarge, why);
     if (header.numcomps < 1 || header.numcomps > static_cast<OPJ_UINT32>(kMaxJpeg2000Components))
         return decodeFailure(DecodeError::Corrupt, "unsupported number of components " + std::to_string(header.numcomps));
-    std::uint64_t workBytes = 0;
     for (OPJ_UINT32 i = 0; i < header.numcomps; ++i) {
         const opj_image_comp_t& c = header.comps[i];
         if (c.dx == 0 || c.dy == 0 || c.prec < 1 || c.prec > 30)
             return decodeFailure(DecodeError::Corrupt, "unsupported component layout");
-        workBytes += static_cast<std::uint64_t>((width + c.dx - 1) / c.dx + 1) *
-                     static_cast<std::uint64_t>((height + c.dy - 1) / c.dy + 1) * sizeof(OPJ_INT32);
     }
-    // Decoding needs the component planes plus about as much again.
-    if (2 * workBytes > limits.maxWorkBytes)
-        return decodeFailure(DecodeError::TooLarge, "the component planes exceed the decoding budget");
 
     if (!opj_decode(s.codec, s.stream, s.image) || !opj_end_decompress(s.codec, s.stream))
         return failure("damaged JPEG 2000 data");
@@ -327,15 +262,15 @@ DecodeResult decodeJpeg2000(std::span<const std::uint8_t> data, const DecodeLimi
     return result;
 }
 
-EncodeResult encodeJpeg2000(const Image& source, float rate) {
-    EncodeResult result;
-    if (source.isNull()) {
-        result.error = "there is no image to write";
-        return result;
-    }
+std::string encodeJpeg2000(const Image& source, float rate, ByteSink& out) {
+    if (source.isNull()) return "there is no image to write";
     const int count = source.depth() == 32 ? 4 : 3;
     const int w = source.width();
     const int h = source.height();
+    // The library holds 32-bit samples of the tile it encodes: one tile for
+    // a small image, else tiles of kEncodeTileSide.
+    const bool tiled = w > kEncodeTileSide || h > kEncodeTileSide;
+    const int tileSide = tiled ? kEncodeTileSide : std::max(w, h);
     opj_image_cmptparm_t parms[4];
     std::memset(parms, 0, sizeof parms);
     for (int i = 0; i < count; ++i) {
@@ -346,62 +281,71 @@ EncodeResult encodeJpeg2000(const Image& source, float rate) {
         parms[i].sgnd = 0;
     }
     Session s;
-    s.image = opj_image_create(static_cast<OPJ_UINT32>(count), parms, OPJ_CLRSPC_SRGB);
-    if (!s.image) {
-        result.error = "out of memory";
-        return result;
-    }
+    s.image = opj_image_tile_create(static_cast<OPJ_UINT32>(count), parms, OPJ_CLRSPC_SRGB);
+    if (!s.image) return "out of memory";
     s.image->x0 = s.image->y0 = 0;
     s.image->x1 = static_cast<OPJ_UINT32>(w);
     s.image->y1 = static_cast<OPJ_UINT32>(h);
     if (count == 4) s.image->comps[3].alpha = 1;
-    for (int y = 0; y < h; ++y) {
-        const Color* src = source.row(y);
-        const std::size_t base = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
-        for (int x = 0; x < w; ++x) {
-            const Color c = src[x];
-            s.image->comps[0].data[base + x] = redOf(c);
-            s.image->comps[1].data[base + x] = greenOf(c);
-            s.image->comps[2].data[base + x] = blueOf(c);
-            if (count == 4) s.image->comps[3].data[base + x] = alphaOf(c);
-        }
-    }
 
     opj_cparameters_t parameters;
     opj_set_default_encoder_parameters(&parameters);
     parameters.tcp_numlayers = 1;
     parameters.tcp_rates[0] = rate;
     parameters.cp_disto_alloc = 1;
+    if (tiled) {
+        parameters.tile_size_on = OPJ_TRUE;
+        parameters.cp_tx0 = parameters.cp_ty0 = 0;
+        parameters.cp_tdx = parameters.cp_tdy = tileSide;
+    }
     // The library refuses more resolutions than the smaller side can halve into.
     int resolutions = 1;
     while (resolutions < kMaxResolutions && (std::min(w, h) >> resolutions) > 0) ++resolutions;
     parameters.numresolution = resolutions;
 
-    std::vector<std::uint8_t> bytes;
-    MemoryStream output{nullptr, 0, 0, &bytes};
     s.codec = opj_create_compress(OPJ_CODEC_J2K);
     s.stream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_FALSE);
-    if (!s.codec || !s.stream) {
-        result.error = "OpenJPEG could not start";
-        return result;
-    }
+    if (!s.codec || !s.stream) return "OpenJPEG could not start";
     s.setHandlers();
-    opj_stream_set_user_data(s.stream, &output, nullptr);
-    opj_stream_set_write_function(s.stream, writeMemory);
-    opj_stream_set_skip_function(s.stream, skipMemory);
-    opj_stream_set_seek_function(s.stream, seekMemory);
-    if (!opj_setup_encoder(s.codec, &parameters, s.image)) {
-        result.error = "JPEG 2000 encoding failed" + (s.message.empty() ? std::string() : ": " + s.message);
-        return result;
-    }
+    opj_stream_set_user_data(s.stream, &out, nullptr);
+    opj_stream_set_write_function(s.stream, writeSink);
+    opj_stream_set_skip_function(s.stream, refuseSkip);
+    opj_stream_set_seek_function(s.stream, refuseSeek);
+    auto failed = [&s] {
+        return "JPEG 2000 encoding failed" + (s.message.empty() ? std::string() : ": " + s.message);
+    };
+    if (!opj_setup_encoder(s.codec, &parameters, s.image)) return failed();
     if (source.pixelCount() >= kThreadedPixels) useAllCores(s.codec);
-    if (!opj_start_compress(s.codec, s.image, s.stream) ||
-        !opj_encode(s.codec, s.stream) || !opj_end_compress(s.codec, s.stream)) {
-        result.error = "JPEG 2000 encoding failed" + (s.message.empty() ? std::string() : ": " + s.message);
-        return result;
+    if (!opj_start_compress(s.codec, s.image, s.stream)) return failed();
+
+    // Each tile's samples, component after component, one byte each.
+    const int tilesX = (w + tileSide - 1) / tileSide;
+    const int tilesY = (h + tileSide - 1) / tileSide;
+    std::vector<OPJ_BYTE> tile;
+    for (int ty = 0; ty < tilesY; ++ty) {
+        for (int tx = 0; tx < tilesX; ++tx) {
+            const int x0 = tx * tileSide, y0 = ty * tileSide;
+            const int tw = std::min(tileSide, w - x0), th = std::min(tileSide, h - y0);
+            const std::size_t plane = static_cast<std::size_t>(tw) * static_cast<std::size_t>(th);
+            tile.resize(plane * static_cast<std::size_t>(count));
+            for (int y = 0; y < th; ++y) {
+                const Color* src = source.row(y0 + y) + x0;
+                OPJ_BYTE* dst = tile.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tw);
+                for (int x = 0; x < tw; ++x) {
+                    const Color c = src[x];
+                    dst[x] = static_cast<OPJ_BYTE>(redOf(c));
+                    dst[plane + x] = static_cast<OPJ_BYTE>(greenOf(c));
+                    dst[2 * plane + x] = static_cast<OPJ_BYTE>(blueOf(c));
+                    if (count == 4) dst[3 * plane + x] = static_cast<OPJ_BYTE>(alphaOf(c));
+                }
+            }
+            if (!opj_write_tile(s.codec, static_cast<OPJ_UINT32>(ty * tilesX + tx), tile.data(),
+                                static_cast<OPJ_UINT32>(tile.size()), s.stream))
+                return failed();
+        }
     }
-    result.bytes = std::move(bytes);
-    return result;
+    if (!opj_end_compress(s.codec, s.stream)) return failed();
+    return {};
 }
 
 }  // namespace tarnel

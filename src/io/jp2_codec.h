@@ -8,7 +8,9 @@
 // alpha are 32-bit, the others 24-bit.
 //
 // The writer produces a raw codestream with one quality layer compressed at
-// the given rate (the ratio of raw to coded size).
+// the given rate (the ratio of raw to coded size). Images with a side over
+// 2048 pixels are written as tiles of 2048 x 2048, each compressed at that
+// rate, which bounds the library's memory to one tile.
 
 #include <cstdint>
 #include <span>
@@ -26,6 +28,7 @@ inline bool isJpeg2000(std::span<const std::uint8_t> data) { return isJp2File(da
 
 DecodeResult decodeJpeg2000(std::span<const std::uint8_t> data, const DecodeLimits& limits = {});
 
-EncodeResult encodeJpeg2000(const Image& image, float rate);
+// Writes as it encodes; returns an empty string or the reason.
+std::string encodeJpeg2000(const Image& image, float rate, ByteSink& out);
 
 }  // namespace tarnel

@@ -1,6 +1,7 @@
 #include "io/jpeg_codec.h"
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,9 +20,28 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    char damage[JMSG_LENGTH_MAX];  // the first warning that data was lost, or empty
     bool ranOut;
+    bool tooMuchWork;
     int scanLimit;
+    std::uint64_t blockLimit;
+    std::uint64_t blocks;  // block visits of the scans so far
+    int countedScan;       // the scan and iMCU row counted last
+    JDIMENSION countedRow;
 };
+
+// Warnings after which the library fills in what it could not read.
+bool meansLostData(int code) {
+    switch (code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_ARITH_BAD_CODE:
+        case JWRN_MUST_RESYNC:
+        case JWRN_NOT_SEQUENTIAL: return true;
+        default: return false;
+    }
+}
 
 [[noreturn]] void onError(j_common_ptr cinfo) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
@@ -31,7 +51,10 @@ struct ErrorManager {
 
 void onMessage(j_common_ptr cinfo, int level) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) err->ranOut = true;
+    if (level >= 0) return;
+    const int code = cinfo->err->msg_code;
+    if (code == JWRN_JPEG_EOF) err->ranOut = true;
+    if (meansLostData(code) && err->damage[0] == '\0') (*cinfo->err->format_message)(cinfo, err->damage);
 }
 
 void onOutput(j_common_ptr) {}
@@ -42,18 +65,44 @@ void initErrors(ErrorManager& err) {
     err.pub.emit_message = onMessage;
     err.pub.output_message = onOutput;
     err.message[0] = '\0';
+    err.damage[0] = '\0';
     err.ranOut = false;
+    err.tooMuchWork = false;
     err.scanLimit = kMaxJpegScans;
+    err.blockLimit = kMaxJpegScanBlocks;
+    err.blocks = 0;
+    err.countedScan = 0;
+    err.countedRow = 0;
 }
 
+[[noreturn]] void refuseWork(ErrorManager* err, const char* what) {
+    std::snprintf(err->message, sizeof err->message, "%s", what);
+    err->tooMuchWork = true;
+    std::longjmp(err->jump, 1);
+}
+
+// Called before each iMCU row the library reads (and each row it outputs):
+// counts the block visits of every input row once, from the components of
+// the scan being read.
 void onProgress(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor) return;
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
     if (d->input_scan_number > err->scanLimit) {
-        std::snprintf(err->message, sizeof err->message, "more than %d scans", err->scanLimit);
-        std::longjmp(err->jump, 1);
+        char text[64];
+        std::snprintf(text, sizeof text, "more than %d scans", err->scanLimit);
+        refuseWork(err, text);
     }
+    if (d->input_scan_number == err->countedScan && d->input_iMCU_row == err->countedRow) return;
+    err->countedScan = d->input_scan_number;
+    err->countedRow = d->input_iMCU_row;
+    if (d->input_iMCU_row >= d->total_iMCU_rows) return;
+    for (int i = 0; i < d->comps_in_scan; ++i) {
+        const jpeg_component_info* c = d->cur_comp_info[i];
+        if (c) err->blocks += std::uint64_t{c->width_in_blocks} * static_cast<std::uint64_t>(c->v_samp_factor);
+    }
+    if (err->blocks > err->blockLimit)
+        refuseWork(err, "its scans would take too long to decode: too many scans over too many blocks");
 }
 
 struct ReadState {
@@ -132,17 +181,43 @@ bool readPixels(ReadState* s) {
     return true;
 }
 
+// A destination that hands libjpeg's output to a sink in blocks.
+struct SinkDestination {
+    jpeg_destination_mgr pub;
+    ByteSink* out;
+    std::vector<JOCTET> buffer;
+};
+
+constexpr std::size_t kOutputBlockBytes = 1u << 16;
+
+void startDestination(j_compress_ptr cinfo) {
+    auto* d = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    d->pub.next_output_byte = d->buffer.data();
+    d->pub.free_in_buffer = d->buffer.size();
+}
+
+boolean emptyDestination(j_compress_ptr cinfo) {
+    auto* d = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    if (!d->out->write(d->buffer.data(), d->buffer.size())) ERREXIT(cinfo, JERR_FILE_WRITE);
+    startDestination(cinfo);
+    return TRUE;
+}
+
+void finishDestination(j_compress_ptr cinfo) {
+    auto* d = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    const std::size_t used = d->buffer.size() - d->pub.free_in_buffer;
+    if (used > 0 && !d->out->write(d->buffer.data(), used)) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
 struct WriteState {
     jpeg_compress_struct cinfo;
     ErrorManager err;
+    SinkDestination destination;
     bool created = false;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
     std::vector<JSAMPLE> row;
 
     ~WriteState() {
         if (created) jpeg_destroy_compress(&cinfo);
-        std::free(buffer);
     }
 };
 
@@ -151,7 +226,10 @@ bool writeImage(WriteState* s, const Image* image, int quality) {
     j_compress_ptr cinfo = &s->cinfo;
     jpeg_create_compress(cinfo);
     s->created = true;
-    jpeg_mem_dest(cinfo, &s->buffer, &s->size);
+    cinfo->dest = &s->destination.pub;
+    s->destination.pub.init_destination = startDestination;
+    s->destination.pub.empty_output_buffer = emptyDestination;
+    s->destination.pub.term_destination = finishDestination;
     cinfo->image_width = static_cast<JDIMENSION>(image->width());
     cinfo->image_height = static_cast<JDIMENSION>(image->height());
     cinfo->input_components = 3;
@@ -194,7 +272,9 @@ DecodeResult decodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& 
     ReadState state;
     state.cinfo.err = &state.err.pub;
     initErrors(state.err);
+    state.err.blockLimit = limits.maxJpegScanBlocks;
     auto failure = [&state](const char* stage) {
+        if (state.err.tooMuchWork) return decodeFailure(DecodeError::TooLarge, state.err.message);
         return decodeFailure(state.err.ranOut ? DecodeError::Truncated : DecodeError::Corrupt,
                              std::string(stage) + ": " + state.err.message);
     };
@@ -207,25 +287,20 @@ DecodeResult decodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& 
     if (!readPixels(&state)) return failure("damaged JPEG data");
     DecodeResult result;
     result.image = std::move(state.image);
+    result.damage = state.err.damage;
     return result;
 }
 
-EncodeResult encodeJpeg(const Image& image, int quality) {
-    EncodeResult result;
-    if (image.isNull()) {
-        result.error = "there is no image to write";
-        return result;
-    }
+std::string encodeJpeg(const Image& image, int quality, ByteSink& out) {
+    if (image.isNull()) return "there is no image to write";
     WriteState state;
     state.cinfo.err = &state.err.pub;
     initErrors(state.err);
+    state.destination.out = &out;
+    state.destination.buffer.resize(kOutputBlockBytes);
     state.row.resize(static_cast<std::size_t>(image.width()) * 3);
-    if (!writeImage(&state, &image, quality)) {
-        result.error = std::string("JPEG encoding failed: ") + state.err.message;
-        return result;
-    }
-    result.bytes.assign(state.buffer, state.buffer + state.size);
-    return result;
+    if (!writeImage(&state, &image, quality)) return std::string("JPEG encoding failed: ") + state.err.message;
+    return {};
 }
 
 }  // namespace tarnel

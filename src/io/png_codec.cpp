@@ -1,6 +1,7 @@
 #include "io/png_codec.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <bit>
 #include <csetjmp>
@@ -28,6 +29,10 @@ struct ReadState {
     std::span<const std::uint8_t> data;
     std::size_t pos = 0;
     bool ranOut = false;
+    // Rows libpng has still to deliver; at zero the image is complete and
+    // whatever compressed data follows is never inflated.
+    std::uint64_t rowsLeft = 0;
+    bool complete = false;
     char message[200] = {};
     png_structp png = nullptr;
     png_infop info = nullptr;
@@ -54,6 +59,7 @@ void onWarning(png_structp, png_const_charp) {}
 
 void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
     auto* state = static_cast<ReadState*>(png_get_io_ptr(png));
+    if (state->complete) png_longjmp(png, 1);  // libpng reads on only to check the end of the data
     if (length > state->data.size() - state->pos) {
         state->ranOut = true;
         png_error(png, "the file ends too soon");
@@ -74,6 +80,26 @@ bool readHeader(ReadState* s) {
     return true;
 }
 
+// The rows of the image data, one per interlace pass a row takes part in.
+std::uint64_t rowsInData(png_uint_32 width, png_uint_32 height, bool interlaced) {
+    if (!interlaced) return height;
+    // Adam7 passes: first column and row, column and row step.
+    constexpr int kPass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                 {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    std::uint64_t rows = 0;
+    for (const auto& p : kPass)
+        if (width > static_cast<png_uint_32>(p[0]) && height > static_cast<png_uint_32>(p[1]))
+            rows += (height - p[1] + p[3] - 1) / p[3];
+    return rows;
+}
+
+// Called by libpng for each row it has read and unfiltered, before the row is
+// stored and before libpng looks for the end of the compressed data.
+void countRow(png_structp png, png_row_infop, png_bytep) {
+    auto* state = static_cast<ReadState*>(png_get_io_ptr(png));
+    if (state->rowsLeft > 0 && --state->rowsLeft == 0) state->complete = true;
+}
+
 // Sets the transforms that turn every PNG into 4 bytes per pixel, R G B A.
 bool setTransforms(ReadState* s, bool alpha) {
     if (setjmp(png_jmpbuf(s->png))) return false;
@@ -84,27 +110,49 @@ bool setTransforms(ReadState* s, bool alpha) {
     if (!(colorType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(png);
     if (!alpha) png_set_filler(png, 0, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
+    png_set_read_user_transform_fn(png, countRow);
     png_read_update_info(png, s->info);
     return true;
 }
 
+// Stops as soon as the last row is in: data after it (even gigabytes once
+// inflated) is not inflated; see idatChecksumsMatch.
 bool readPixels(ReadState* s) {
-    if (setjmp(png_jmpbuf(s->png))) return false;
+    if (setjmp(png_jmpbuf(s->png))) return s->complete;
     png_read_image(s->png, s->rows.data());
+    return true;
+}
+
+// libpng checks a chunk's CRC after reading all of it, which a read stopped
+// at the last row skips; the IDAT chunks are checked here instead, as far as
+// the file goes.
+bool idatChecksumsMatch(std::span<const std::uint8_t> data) {
+    std::size_t at = 8;
+    while (data.size() - at >= 12) {
+        const std::uint32_t length = (std::uint32_t{data[at]} << 24) | (std::uint32_t{data[at + 1]} << 16) |
+                                     (std::uint32_t{data[at + 2]} << 8) | data[at + 3];
+        if (length > data.size() - at - 12) break;
+        const std::uint8_t* type = data.data() + at + 4;
+        if (std::memcmp(type, "IEND", 4) == 0) break;
+        if (std::memcmp(type, "IDAT", 4) == 0) {
+            const std::uint8_t* stored = type + 4 + length;
+            const std::uint32_t expected = (std::uint32_t{stored[0]} << 24) | (std::uint32_t{stored[1]} << 16) |
+                                           (std::uint32_t{stored[2]} << 8) | stored[3];
+            if (crc32(crc32(0, type, 4), type + 4, length) != expected) return false;
+        }
+        at += 12 + std::size_t{length};
+    }
     return true;
 }
 
 struct WriteState {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    std::uint8_t* buffer = nullptr;
-    std::size_t size = 0;
-    std::size_t capacity = 0;
+    ByteSink* out = nullptr;
     char message[200] = {};
 
     ~WriteState() {
         if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
-        std::free(buffer);
     }
 };
 
@@ -114,27 +162,18 @@ struct WriteState {
     png_longjmp(png, 1);
 }
 
-void writeToMemory(png_structp png, png_bytep in, png_size_t length) {
+void writeToSink(png_structp png, png_bytep in, png_size_t length) {
     auto* s = static_cast<WriteState*>(png_get_io_ptr(png));
-    if (length > s->capacity - s->size) {
-        std::size_t capacity = s->capacity ? s->capacity : 65536;
-        while (capacity - s->size < length) capacity *= 2;
-        auto* grown = static_cast<std::uint8_t*>(std::realloc(s->buffer, capacity));
-        if (!grown) png_error(png, "out of memory");
-        s->buffer = grown;
-        s->capacity = capacity;
-    }
-    std::memcpy(s->buffer + s->size, in, length);
-    s->size += length;
+    if (!s->out->write(in, length)) png_error(png, "writing failed");
 }
 
-void flushMemory(png_structp) {}
+void flushSink(png_structp) {}
 
 bool writeImage(WriteState* s, const Image* image) {
     if (setjmp(png_jmpbuf(s->png))) return false;
     png_structp png = s->png;
     const bool alpha = image->depth() == 32;
-    png_set_write_fn(png, s, writeToMemory, flushMemory);
+    png_set_write_fn(png, s, writeToSink, flushSink);
     png_set_IHDR(png, s->info, static_cast<png_uint_32>(image->width()), static_cast<png_uint_32>(image->height()), 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -183,36 +222,29 @@ DecodeResult decodePng(std::span<const std::uint8_t> data, const DecodeLimits& l
     if (png_get_rowbytes(state.png, state.info) != std::size_t{width} * 4)
         return decodeFailure(DecodeError::Corrupt, "unexpected PNG row layout");
 
+    state.rowsLeft = rowsInData(width, height, png_get_interlace_type(state.png, state.info) != PNG_INTERLACE_NONE);
     state.image = Image(static_cast<int>(width), static_cast<int>(height), alpha ? 32 : 24, 0);
     state.rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y)
         state.rows[y] = reinterpret_cast<png_bytep>(state.image.row(static_cast<int>(y)));
     if (!readPixels(&state)) return failure("damaged PNG data");
+    if (state.complete && !idatChecksumsMatch(data))
+        return decodeFailure(DecodeError::Corrupt, "damaged PNG data: IDAT: CRC error");
 
     DecodeResult result;
     result.image = std::move(state.image);
     return result;
 }
 
-EncodeResult encodePng(const Image& image) {
-    EncodeResult result;
-    if (image.isNull()) {
-        result.error = "there is no image to write";
-        return result;
-    }
+std::string encodePng(const Image& image, ByteSink& out) {
+    if (image.isNull()) return "there is no image to write";
     WriteState state;
+    state.out = &out;
     state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onWriteError, onWarning);
     if (state.png) state.info = png_create_info_struct(state.png);
-    if (!state.png || !state.info) {
-        result.error = "libpng could not start";
-        return result;
-    }
-    if (!writeImage(&state, &image)) {
-        result.error = std::string("PNG encoding failed: ") + state.message;
-        return result;
-    }
-    result.bytes.assign(state.buffer, state.buffer + state.size);
-    return result;
+    if (!state.png || !state.info) return "libpng could not start";
+    if (!writeImage(&state, &image)) return std::string("PNG encoding failed: ") + state.message;
+    return {};
 }
 
 }  // namespace tarnel

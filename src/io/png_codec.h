@@ -18,6 +18,10 @@ bool isPng(std::span<const std::uint8_t> data);
 
 DecodeResult decodePng(std::span<const std::uint8_t> data, const DecodeLimits& limits = {});
 
-EncodeResult encodePng(const Image& image);
+// Writes the file row by row; returns an empty string or the reason.
+std::string encodePng(const Image& image, ByteSink& out);
+inline EncodeResult encodePng(const Image& image) {
+    return encodeToMemory([&](ByteSink& out) { return encodePng(image, out); });
+}
 
 }  // namespace tarnel
