@@ -20,8 +20,10 @@ constexpr const char* kFallbackIconTheme = "Adwaita";
 
 }  // namespace
 
+// The question has been answered: the loop ends with exit(). quit() would
+// first close every window, and the main window's close box asks again.
 AppContext::AppContext()
-    : m_editor(std::make_unique<Editor>(m_platform)), m_quitHandler([] { QCoreApplication::quit(); }) {
+    : m_editor(std::make_unique<Editor>(m_platform)), m_quitHandler([] { QCoreApplication::exit(0); }) {
     m_platform.setEventHandler([this](const CustomEvent& event) { handleCoreEvent(event); });
     m_editor->setRefreshHook([this] { refreshTools(); });
     installCommands(*this);

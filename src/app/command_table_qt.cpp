@@ -30,7 +30,8 @@ const CommandRow kRows[] = {
     both(kCmdNegative, "Negative", true),
     both(kCmdRotateRight, "Rotate Right", true),
     {.id = kCmdCrop, .menuText = "crop\tCtrl+X", .popupText = "crop\tCtrl+X", .key = ctrl(Qt::Key_X),
-     .toolTip = "crop to selection", .iconTheme = "edit-cut", .iconFallback = QStyle::SP_DialogDiscardButton},
+     .toolTip = "crop to selection", .iconTheme = "edit-cut", .iconFallback = QStyle::SP_DialogDiscardButton,
+     .longWork = true},
     both(kCmdGrayScale, "Gray Scale", true),
     both(kCmdRotate180, "Rotate 180", true),
     both(kCmdTwoColors, "Two Colors..."),
@@ -85,8 +86,10 @@ const CommandRow kRows[] = {
     keyOnly(kCmdFloatMirror, ctrl(Qt::Key_Up)),
     keyOnly(kCmdFloatFlip, ctrl(Qt::Key_Down)),
     {.id = kCmdShowHistogram, .toolTip = "show histogram", .iconSlot = kSlotIconHistogram, .toggle = true},
-    {.id = kCmdCountColors, .toolTip = "count colors", .iconTheme = "document-properties",
-     .iconFallback = QStyle::SP_FileDialogInfoView},
+    // A calculator for counting (the theme's properties icon is drawn pale
+    // and reads as disabled).
+    {.id = kCmdCountColors, .toolTip = "count colors", .iconTheme = "accessories-calculator",
+     .iconFallback = QStyle::SP_MessageBoxInformation},
     {.id = kCmdShowPalette, .toolTip = "show palette", .iconSlot = kSlotIconPalette, .toggle = true},
     effect(kCmdScramble, "scramble", "Scramble"),
     effect(kCmdUnscramble, "unscramble", "Unscramble"),

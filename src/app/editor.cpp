@@ -220,6 +220,9 @@ void Editor::setCursorMode(CursorMode mode) {
             m_cursorSaved = false;
         }
         m_mode = CursorMode::Mover;
+        // Without a selection its geometry goes too (mover mode does not
+        // update the field).
+        m_platform.setStatusText(1, std::string());
         setCanvasCursorForMode();
         repaintAll();
         return;

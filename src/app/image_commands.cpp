@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "app/command_ids.h"
 #include "app/editor.h"
@@ -77,6 +78,19 @@ void inPlaceCommand(Editor& editor, Work work, const std::function<void()>& afte
 bool rotateRightCommand(Editor& editor) { return rotate90Command(editor, RotateDirection::Clockwise); }
 
 bool rotateLeftCommand(Editor& editor) { return rotate90Command(editor, RotateDirection::CounterClockwise); }
+
+bool cropCommand(Editor& editor) {
+    if (!editor.selectionActive() || !editor.hasWorking()) return false;
+    const Rect area = editor.operationArea();
+    if (area.isEmpty()) return false;
+    Image cropped = editor.working().copy(area);
+    if (cropped.isNull()) return false;
+    editor.working() = std::move(cropped);
+    editor.setCursorMode(CursorMode::Mover);
+    editor.fitWindowToImage(kSlotWorking);
+    editor.recordChange(kSlotWorking);
+    return true;
+}
 
 void rotate180Command(Editor& editor) {
     inPlaceCommand(editor, [](Image& image, const Rect& area) { rotate180(image, area); });

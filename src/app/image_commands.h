@@ -31,6 +31,15 @@ class Editor;
 bool rotateRightCommand(Editor& editor);
 bool rotateLeftCommand(Editor& editor);
 
+// kCmdCrop (5): makes the selected area of the working image the whole
+// working image, then leaves selector mode (mover: the selection goes),
+// fits the window and records the change. The pixels come from the working
+// image itself at operationArea(), never from the canvas, so a tool preview
+// on screen is not what gets cropped. False, with nothing changed, without
+// a working image or an active selection over at least one pixel. No busy
+// test.
+bool cropCommand(Editor& editor);
+
 // kCmdRotate180 (7): turns the area by 180 degrees in place.
 void rotate180Command(Editor& editor);
 

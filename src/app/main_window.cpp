@@ -32,8 +32,9 @@ namespace {
 
 // Window colour 0xDABFA5 (red 0xA5, green 0xBF, blue 0xDA).
 const QColor kWindowColour(0xA5, 0xBF, 0xDA);
-// Status field 1 is two thirds of the start-up width wide: round(800 / 1.5).
-constexpr int kSelectionFieldWidth = 533;
+// Status field 1 is at least two thirds of the start-up width wide,
+// round(800 / 1.5), and wider when its text needs it.
+constexpr int kSelectionFieldWidth = (kMinInnerWidth * 2 + 1) / 3;
 constexpr int kIconSize = 16;
 // Font 0, the default of every control.
 constexpr const char* kInterfaceFontFamily = "Arial";
@@ -99,7 +100,10 @@ void MainWindow::buildStatusBar() {
     QStatusBar* bar = statusBar();
     m_fields[kStatusFieldFile] = new QLabel(bar);
     m_fields[kStatusFieldSelection] = new QLabel(bar);
-    m_fields[kStatusFieldSelection]->setFixedWidth(kSelectionFieldWidth);
+    // The selection text keeps its whole width; the file field takes what
+    // is left (and clips a long name) rather than making the window wider.
+    m_fields[kStatusFieldSelection]->setMinimumWidth(kSelectionFieldWidth);
+    m_fields[kStatusFieldFile]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(m_fields[kStatusFieldFile], 1);
     bar->addWidget(m_fields[kStatusFieldSelection], 0);
 }

@@ -8,10 +8,12 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QImage>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -60,6 +62,64 @@ private:
 
 QRgb opaqueFromCore(Color c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
 
+// Room beside a caption's text for the window icon and the caption buttons.
+constexpr int kCaptionAllowance = 160;
+// Caption fonts are commonly bold and larger than the dialog's text.
+constexpr double kCaptionFontScale = 1.25;
+
+// The least width of a message box whose caption shows title in full.
+int messageBoxWidthForTitle(const QString& title, const QFont& font) {
+    QFont caption = font;
+    caption.setBold(true);
+    caption.setPointSizeF(caption.pointSizeF() * kCaptionFontScale);
+    return QFontMetrics(caption).horizontalAdvance(title) + kCaptionAllowance;
+}
+
+// A requester as Qt shows it, from the filter list given in Qt's syntax
+// ("label (patterns)" joined by ";;"). The labels alone are shown; the
+// filter chosen comes back in the same syntax.
+std::optional<QString> runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
+                                     const QString& path, const QString& filter, QString* selectedFilter) {
+    // A path naming a file opens its folder with the name filled in.
+    QFileDialog dialog(parent, title, path);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // Save asks "File Exists!" itself, for the path it really writes.
+    if (mode == QFileDialog::AcceptSave) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    const QStringList filters = filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    dialog.setNameFilters(filters);
+    if (selectedFilter && !selectedFilter->isEmpty()) dialog.selectNameFilter(*selectedFilter);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+    if (selectedFilter) {
+        // Depending on the Qt version the dialog reports the whole filter or
+        // only its label.
+        const QString chosen = dialog.selectedNameFilter();
+        for (const QString& f : filters) {
+            if (f == chosen || f.section(QStringLiteral(" ("), 0, 0) == chosen) {
+                *selectedFilter = f;
+                break;
+            }
+        }
+    }
+    return files.first();
+}
+
+// Qt's file and colour dialogs keep their history, bookmarks and custom
+// colours in the user's settings ("QtProject.conf" in the configuration
+// folder) and write them whenever one closes. The editor keeps nothing
+// between runs but its preferences file, so where those settings are files
+// they are looked for in a folder that cannot exist: one inside the program
+// file. Reading finds nothing, writing fails silently.
+void keepNoToolkitSettings() {
+    if (!QCoreApplication::instance()) return;
+    const QString nowhere = QCoreApplication::applicationFilePath() + QStringLiteral("/no-settings");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+}
+
 }  // namespace
 
 QImage toQImage(const Image& image) {
@@ -103,7 +163,10 @@ QFont toQFont(const FontSpec& fontSpec) {
     return font;
 }
 
-QtPlatform::QtPlatform() : m_receiver(new EventReceiver(&m_eventHandler)) { m_clock.start(); }
+QtPlatform::QtPlatform() : m_receiver(new EventReceiver(&m_eventHandler)) {
+    m_clock.start();
+    keepNoToolkitSettings();
+}
 
 QtPlatform::~QtPlatform() { delete m_receiver; }
 
@@ -122,14 +185,21 @@ MessageAnswer QtPlatform::messageBox(const std::string& title, const std::string
     m_asked.push_back(Question{title, text, buttons});
     if (m_messageAnswerer) return m_messageAnswerer(m_asked.back());
     const QString qtitle = QString::fromStdString(title);
-    const QString qtext = QString::fromStdString(text);
-    if (buttons == MessageButtons::YesNo) {
-        const auto answer = QMessageBox::question(dialogParent(), qtitle, qtext,
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-        return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    const bool yesNo = buttons == MessageButtons::YesNo;
+    QMessageBox box(yesNo ? QMessageBox::Question : QMessageBox::Information, qtitle, QString::fromStdString(text),
+                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, dialogParent());
+    box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    // A box sizes itself to its text alone, and its caption then cuts a
+    // longer title short: a strip across the bottom of its grid keeps the
+    // box wide enough for the title, the icon and the caption buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(messageBoxWidthForTitle(qtitle, box.font()), 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
-    QMessageBox::information(dialogParent(), qtitle, qtext);
-    return MessageAnswer::Ok;
+    const int answer = box.exec();
+    if (!yesNo) return MessageAnswer::Ok;
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 void QtPlatform::setCanvasCursor(CursorShape shape) {
@@ -271,17 +341,13 @@ void QtPlatform::endLongWork() {
 std::optional<QString> QtPlatform::openFileName(const QString& title, const QString& folder, const QString& filter,
                                                 QString* selectedFilter) {
     if (m_fileAnswerer) return m_fileAnswerer(title);
-    const QString name = QFileDialog::getOpenFileName(dialogParent(), title, folder, filter, selectedFilter);
-    if (name.isEmpty()) return std::nullopt;
-    return name;
+    return runFileDialog(dialogParent(), QFileDialog::AcceptOpen, title, folder, filter, selectedFilter);
 }
 
 std::optional<QString> QtPlatform::saveFileName(const QString& title, const QString& path, const QString& filter,
                                                 QString* selectedFilter) {
     if (m_fileAnswerer) return m_fileAnswerer(title);
-    const QString name = QFileDialog::getSaveFileName(dialogParent(), title, path, filter, selectedFilter);
-    if (name.isEmpty()) return std::nullopt;
-    return name;
+    return runFileDialog(dialogParent(), QFileDialog::AcceptSave, title, path, filter, selectedFilter);
 }
 
 std::optional<Color> QtPlatform::chooseColor(Color initial) {

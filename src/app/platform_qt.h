@@ -42,6 +42,9 @@ QFont toQFont(const FontSpec& fontSpec);
 
 class QtPlatform final : public Platform {
 public:
+    // Create it after the QApplication. It keeps the toolkit's own dialogs
+    // from storing anything between runs (their settings files are looked
+    // for where none can be written).
     QtPlatform();
     ~QtPlatform() override;
 
@@ -84,8 +87,10 @@ public:
 
     // --- requesters for the tool windows -------------------------------------
     // Each returns nothing when the user cancels. filter uses Qt's filter
-    // syntax ("image.png (*.png);;image.bmp (*.bmp)"); selectedFilter
-    // receives the filter chosen.
+    // syntax ("image.png (*.png);;image.bmp (*.bmp)"), of which the requester
+    // shows only the labels ("image.png"); selectedFilter preselects one and
+    // receives the filter chosen, in the same syntax. The save requester
+    // never asks about overwriting: its caller does.
     std::optional<QString> openFileName(const QString& title, const QString& folder, const QString& filter,
                                         QString* selectedFilter = nullptr);
     std::optional<QString> saveFileName(const QString& title, const QString& path, const QString& filter,

@@ -20,7 +20,7 @@ namespace tarnel {
 inline constexpr std::string_view kLoadErrorTitle = "Load image";
 inline constexpr std::string_view kSaveErrorTitle = "Save image";
 inline constexpr std::string_view kDamagedFileText =
-    "The file is damaged: the parts of the image that could not be read are filled in.";
+    "The file is damaged or incomplete: the parts of the image that could not be read are filled in.";
 
 struct FileChoice {
     std::string path;  // empty when the user cancelled

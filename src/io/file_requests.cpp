@@ -52,7 +52,8 @@ std::vector<std::string> qtFilters(std::string_view filterList) {
         for (std::string_view pattern : split(parts[i + 1], ';')) {
             if (pattern.empty()) continue;
             if (!patterns.empty()) patterns += ' ';
-            patterns += pattern;
+            // "*.*" means every file; to Qt it means names with a dot.
+            patterns += pattern == "*.*" ? std::string_view("*") : pattern;
         }
         filters.push_back(std::string(parts[i]) + " (" + patterns + ")");
     }

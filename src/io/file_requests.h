@@ -25,7 +25,7 @@ inline constexpr std::string_view kOverwriteText = "Do you wish to overwrite?";
 
 // One entry per filter in Qt's syntax, "label (pattern pattern)"; the
 // requester's filter string is these joined by ";;". Empty patterns are
-// dropped.
+// dropped, and "*.*" becomes "*" (every file, with or without a dot).
 std::vector<std::string> qtFilters(std::string_view filterList);
 std::string joinQtFilters(const std::vector<std::string>& filters);
 

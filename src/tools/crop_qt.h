@@ -1,11 +1,12 @@
 #pragma once
-// Crop (command 5) in the running editor.
+// Crop (command 5, Ctrl+X, the toolbar's "crop to selection") in the running
+// editor; the command itself is cropCommand() (app/image_commands.h).
 
 namespace tarnel {
 
 class AppContext;
 
-// Binds the commands, window events and view refresh to context.
+// Binds Crop to context.
 void installCropCommand(AppContext& context);
 
 }  // namespace tarnel

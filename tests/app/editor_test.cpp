@@ -262,10 +262,12 @@ TEST_F(EditorFixture, SpaceBarTogglesModesAndLeavingSelectorRemovesTheSelection)
     EXPECT_EQ(editor.cursorMode(), CursorMode::Selector);
     select(10, 10, 100, 100);
     platform.takeEvents();
+    ASSERT_FALSE(platform.status[1].empty());
     editor.toggleCursorMode();
     EXPECT_EQ(editor.cursorMode(), CursorMode::Mover);
     EXPECT_EQ(platform.cursor, CursorShape::Arrow);
     EXPECT_FALSE(editor.selection().active());
+    EXPECT_EQ(platform.status[1], "") << "the selection's geometry goes with it";
     EXPECT_EQ(editor.canvasImage(), plain);
     const auto events = platform.takeEvents();
     ASSERT_EQ(events.size(), 1u);

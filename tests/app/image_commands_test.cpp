@@ -307,5 +307,66 @@ TEST_F(ImageCommandsFixture, CountColorsOfASelectionKeepsTheScratchSlot) {
     EXPECT_EQ(editor.images().count(), slots) << "the temporary copy is freed";
 }
 
+TEST_F(ImageCommandsFixture, CropKeepsTheSelectedAreaAndUndoBringsTheWholeBack) {
+    const Image picture = test::photoLikeImage(800, 600, 24, 11);
+    load(picture);
+    EXPECT_FALSE(cropCommand(editor)) << "no selection: nothing happens";
+    editor.setCursorMode(CursorMode::Selector);
+    EXPECT_FALSE(cropCommand(editor));
+    EXPECT_EQ(editor.history().size(), 1);
+    EXPECT_EQ(editor.working(), picture);
+
+    // The 800 x 600 image fills the canvas from its top-left corner.
+    editor.mousePress(MouseButton::Left, 100, 50);
+    editor.mouseMove(109, 69);
+    editor.mouseRelease(MouseButton::Left, 109, 69);
+    platform.takeEvents();
+    ASSERT_TRUE(cropCommand(editor));
+    EXPECT_EQ(editor.working(), picture.copy(Rect{100, 50, 109, 69}));
+    EXPECT_EQ(editor.cursorMode(), CursorMode::Mover) << "and no selection";
+    EXPECT_EQ(platform.inner, (Size{800, 450 + 70})) << "fitted to the 10 x 20 image";
+    EXPECT_EQ(lastSnapshot(), editor.working());
+
+    editor.undo();
+    EXPECT_EQ(editor.working(), picture);
+    EXPECT_EQ(platform.inner, (Size{800, 600 + 70}));
+}
+
+// The pixels cropped are those inside the frame on screen, also after the
+// large image was dragged.
+TEST_F(ImageCommandsFixture, CropOfAPannedImageTakesThePixelsShownInTheFrame) {
+    load(test::photoLikeImage(2500, 1600, 32, 5));
+    editor.mousePress(MouseButton::Left, 500, 500);
+    editor.mouseMove(290, 420);
+    editor.mouseRelease(MouseButton::Left, 290, 420);
+    ASSERT_EQ(editor.view().panX, -210);
+    ASSERT_EQ(editor.view().panY, -80);
+    editor.setCursorMode(CursorMode::Selector);
+    editor.mousePress(MouseButton::Left, 10, 10);
+    editor.mouseMove(200, 150);
+    editor.mouseRelease(MouseButton::Left, 200, 150);
+    platform.takeEvents();
+    ASSERT_TRUE(editor.grabSelection(kSlotSelectedArea));
+    const Image shown = *editor.images().find(kSlotSelectedArea);
+
+    ASSERT_TRUE(cropCommand(editor));
+    EXPECT_EQ(editor.working(), shown);
+}
+
+// A tool's preview on screen (another slot drawn into the view) is not what
+// gets cropped: the working image is.
+TEST_F(ImageCommandsFixture, CropWithAPreviewOnScreenCropsTheWorkingImage) {
+    loadAndSelect(32);
+    const Image before = editor.working();
+    Image preview = before;
+    negative(preview, preview.rect());
+    editor.images().put(kSlotPreview, preview);
+    editor.redraw(kSlotPreview, true);
+    ASSERT_EQ(editor.shownSlot(), kSlotPreview);
+
+    ASSERT_TRUE(cropCommand(editor));
+    EXPECT_EQ(editor.working(), before.copy(kArea));
+}
+
 }  // namespace
 }  // namespace tarnel

@@ -4,12 +4,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -84,12 +87,14 @@ private slots:
     void rightClickOpensPopup();
     void windowStateIsTracked();
     void moverDragPansALargeImage();
+    void selectionTextIsShownWhole();
     void menuCommandsChangeTheImage();
     void toolWindowEventsReachTheirHandler();
 
     void quitAnsweredNo_data();
     void quitAnsweredNo();
     void quitAnsweredYes();
+    void quitEndsTheEventLoopAtTheFirstYes();
     void preferencesWrittenAtShutdown();
     void startsMaximisedFromPreferences();
 
@@ -301,7 +306,7 @@ void MainWindowTest::toolbar_data() {
     QTest::newRow("new") << 0 << 17 << "new image" << true << false;
     QTest::newRow("load") << 1 << 10 << "load image" << true << false;
     QTest::newRow("save") << 2 << 12 << "save image" << true << false;
-    QTest::newRow("crop") << 4 << 5 << "crop to selection" << false << false;
+    QTest::newRow("crop") << 4 << 5 << "crop to selection" << true << false;
     QTest::newRow("copy") << 5 << 13 << "copy image/selection" << true << false;
     QTest::newRow("paste floating") << 6 << 14 << "paste floating section" << false << false;
     QTest::newRow("paste new") << 7 << 15 << "paste new image" << true << false;
@@ -312,7 +317,7 @@ void MainWindowTest::toolbar_data() {
     QTest::newRow("count") << 15 << 48 << "count colors" << true << false;
     QTest::newRow("histogram") << 16 << 47 << "show histogram" << true << true;
     QTest::newRow("palette") << 17 << 49 << "show palette" << true << true;
-    QTest::newRow("help") << 19 << 28 << "show help window" << false << false;
+    QTest::newRow("help") << 19 << 28 << "show help window" << true << false;
 }
 
 void MainWindowTest::toolbar() {
@@ -337,7 +342,7 @@ void MainWindowTest::everyCommandHasAHandler() {
     const Dispatch& d = m_context->dispatch();
     // Not built yet: no handler, and every menu item and button of theirs
     // shows disabled.
-    const QList<int> unbuilt = {kCmdPasteFloating, kCmdCrop, kCmdAddText, kCmdHelp};
+    const QList<int> unbuilt = {kCmdPasteFloating, kCmdAddText};
     for (int id = 0; id < kCommandCount; ++id) {
         const bool unused = id == 16 || id == 36 || id == 37 || (id >= 43 && id <= 46);
         QVERIFY2(d.hasHandler(id) == !(unused || unbuilt.contains(id)), qPrintable(QString::number(id)));
@@ -582,6 +587,36 @@ void MainWindowTest::moverDragPansALargeImage() {
     QVERIFY(!editor.view().imageLarger);
 }
 
+// Four-digit edges fit in the selection field, which grows without making
+// the window wider; leaving selector mode clears it.
+void MainWindowTest::selectionTextIsShownWhole() {
+    Editor& editor = m_context->editor();
+    MainWindow& window = m_context->window();
+    editor.images().put(kSlotWorking, Image(4000, 3000, 24, 0x808080));
+    editor.fitWindowToImage(kSlotWorking);
+    const QSize windowSize = window.size();
+    editor.setCursorMode(CursorMode::Selector);
+    const QSize c = canvas()->size();
+    QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(c.width() - 300, c.height() - 300));
+    QTest::mouseMove(canvas(), QPoint(c.width() - 10, c.height() - 10));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(c.width() - 10, c.height() - 10));
+    QCoreApplication::processEvents();
+    const QString text = window.statusText(kStatusFieldSelection);
+    QVERIFY(text.endsWith(QString(" | yBottom = %1").arg(editor.operationArea().bottom)));
+    QVERIFY(editor.operationArea().bottom >= 1000);
+    QLabel* field = nullptr;
+    for (QLabel* label : window.statusBar()->findChildren<QLabel*>())
+        if (label->text() == text) field = label;
+    QVERIFY(field);
+    QTRY_VERIFY(field->contentsRect().width() >= field->fontMetrics().horizontalAdvance(text));
+    QCOMPARE(window.size(), windowSize);
+
+    m_context->dispatch().run(kCmdMover);
+    QCoreApplication::processEvents();
+    QCOMPARE(window.statusText(kStatusFieldSelection), QString());
+    m_context->dispatch().run(kCmdRevert);
+}
+
 // The image commands reached through the real menu items: the working image
 // changes, the change is recorded, and Undo brings the old image and size back.
 void MainWindowTest::menuCommandsChangeTheImage() {
@@ -673,6 +708,38 @@ void MainWindowTest::quitAnsweredYes() {
     m_context->window().close();
     QCOMPARE(m_quits, 1);
     QVERIFY(m_context->quitConfirmed());
+}
+
+// With the real quit handler: No keeps the program running, Yes ends Qt's
+// event loop at once, each after one question.
+void MainWindowTest::quitEndsTheEventLoopAtTheFirstYes() {
+    QTemporaryDir home;
+    AppContext second;
+    QtPlatform& platform = second.platform();
+    platform.setHomeFolder(QDir(home.path()).absolutePath().toStdString() + "/");
+    platform.setDesktopSize(Size{1920, 1080});
+    QList<MessageAnswer> answers = {MessageAnswer::No, MessageAnswer::Yes};
+    platform.setMessageAnswerer([&answers](const QtPlatform::Question&) {
+        return answers.isEmpty() ? MessageAnswer::Yes : answers.takeFirst();
+    });
+    QVERIFY(second.start());
+    second.window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&second.window()));
+
+    QTimer::singleShot(0, &second.window(), [&second] {
+        QTest::keyClick(second.window().canvas(), Qt::Key_Q, Qt::ControlModifier);
+        QTest::keyClick(second.window().canvas(), Qt::Key_Q, Qt::ControlModifier);
+    });
+    QTimer hang;
+    hang.setSingleShot(true);
+    connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    hang.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(platform.asked().size(), std::size_t(2));
+    QVERIFY(second.window().isVisible());
+
+    m_context->window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_context->window()));
 }
 
 void MainWindowTest::preferencesWrittenAtShutdown() {

@@ -9,6 +9,7 @@
 
 #include "batch/batch.h"
 #include "common/test_images.h"
+#include "io/image_codec.h"
 #include "io/image_file.h"
 #include "quantize/palette_methods.h"
 #include "transform/colors.h"
@@ -147,6 +148,25 @@ TEST_F(BatchRun, FailuresWriteNothing) {
     EXPECT_EQ(folderHolds(), before);  // no temporary or partial file left behind
     // The last message is one line.
     EXPECT_EQ(m_err.str().find('\n'), m_err.str().size() - 1) << m_err.str();
+}
+
+TEST_F(BatchRun, DamagedInputIsProcessedWithAWarning) {
+    const EncodeResult jpeg = encodeImage(test::randomImage(64, 64, 24, 2), ImageFormat::Jpeg, 8);
+    std::ofstream(path("cut.jpg"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.bytes.data()), static_cast<std::streamsize>(jpeg.bytes.size() / 2));
+    ASSERT_EQ(run({path("cut.jpg"), path("out.png"), "gray"}), kExitOk) << m_err.str();
+    EXPECT_EQ(m_err.str().rfind("tarnel-batch: warning: \"" + path("cut.jpg") + "\" is damaged", 0), 0u) << m_err.str();
+    EXPECT_TRUE(fs::exists(path("out.png")));
+}
+
+TEST_F(BatchRun, FoldersAndDevicesAreRefusedAtOnce) {
+    EXPECT_EQ(run({m_dir.string(), path("out.png")}), kExitFailure);
+    EXPECT_EQ(m_err.str(), "tarnel-batch: \"" + m_dir.string() + "\" is a folder\n");
+#if defined(__unix__)
+    EXPECT_EQ(run({"/dev/zero", path("out.png")}), kExitFailure);
+    EXPECT_EQ(m_err.str(), "tarnel-batch: \"/dev/zero\" is not a regular file\n");
+#endif
+    EXPECT_FALSE(fs::exists(path("out.png")));
 }
 
 TEST_F(BatchRun, TimePrintsEveryStep) {

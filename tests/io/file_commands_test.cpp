@@ -117,6 +117,20 @@ TEST_F(FileCommands, FailedLoadReportsAndKeepsTheImage) {
     EXPECT_EQ(m_host.requests.back().filterIndex, 0);
 }
 
+TEST_F(FileCommands, DamagedFileLoadsThenSaysSo) {
+    const EncodeResult jpeg = encodeImage(test::randomImage(64, 64, 24, 2), ImageFormat::Jpeg, 8);
+    std::ofstream(path("cut.jpg"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.bytes.data()), static_cast<std::streamsize>(jpeg.bytes.size() / 2));
+    m_host.nextChoice = {path("cut.jpg"), 0};
+    runLoadCommand(m_host, m_state);
+    EXPECT_EQ(m_host.installs, 1);
+    EXPECT_EQ(m_host.working.width(), 64);
+    ASSERT_EQ(m_host.errors.size(), 1u);
+    EXPECT_EQ(m_host.errors[0].rfind(std::string(kLoadErrorTitle) + "|" + std::string(kDamagedFileText), 0), 0u)
+        << m_host.errors[0];
+    EXPECT_NE(m_host.errors[0].find("cut.jpg"), std::string::npos);
+}
+
 TEST_F(FileCommands, SaveWritesTheFiltersFormatAndUpdatesTheStatus) {
     m_host.nextChoice = {path("holiday.bmp"), 0};  // "image.png" selected
     runSaveCommand(m_host, m_state);

@@ -52,7 +52,7 @@ TEST(FileRequests, FilterListsInQtSyntax) {
     ASSERT_EQ(load.size(), 6u);
     EXPECT_EQ(load[0], "all supported formats (*.png *.jpg *.jpeg *.jp2 *.bmp)");  // the empty entry is dropped
     EXPECT_EQ(load[2], "*.jpg, *.jpeg (*.jpg *.jpeg)");
-    EXPECT_EQ(load[5], "all files (*.*)");
+    EXPECT_EQ(load[5], "all files (*)");  // every file, also one without a dot
     EXPECT_EQ(joinQtFilters(qtFilters(kSaveFilterList)),
               "image.png (*.png);;image.jpg (*.jpg);;image.jpeg (*.jpeg);;image.jpeg2000 (*.jp2);;image.bmp (*.bmp)");
 }

@@ -8,12 +8,14 @@
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdlib>
 #endif
 
 #include "common/test_images.h"
+#include "io/os_files.h"
 
 namespace tarnel {
 namespace {
@@ -120,6 +122,84 @@ TEST_F(ImageFile, AWriteFailingPartwayKeepsTheOldFile) {
         std::exit(!saved.ok && kept ? 0 : 1);
     };
     EXPECT_EXIT(saveUnderALimit(), ::testing::ExitedWithCode(0), "");
+}
+#endif
+
+#if defined(__unix__) || defined(__APPLE__)
+TEST_F(ImageFile, SavingOverAFileKeepsItsIdentity) {
+    const Image image = test::randomImage(5, 4, 24, 7);
+    auto holdsImage = [&](const std::string& p) { return loadImageFile(p).image == image; };
+
+    for (const fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                                 fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read}) {
+        writeText(path("private.png"), "old");
+        fs::permissions(path("private.png"), mode);
+        ASSERT_TRUE(saveImageFile(path("private.png"), image, ImageFormat::Png).ok);
+        EXPECT_EQ(fs::status(path("private.png")).permissions(), mode);
+        EXPECT_TRUE(holdsImage(path("private.png")));
+    }
+
+    // A symbolic link stays a link, and its target takes the image.
+    fs::create_directory(m_dir / "real");
+    writeText(path("real/target.png"), "old");
+    fs::create_symlink("real/target.png", m_dir / "link.png");
+    ASSERT_TRUE(saveImageFile(path("link.png"), image, ImageFormat::Png).ok);
+    EXPECT_TRUE(fs::is_symlink(m_dir / "link.png"));
+    EXPECT_TRUE(holdsImage(path("real/target.png")));
+
+    // Every name of a hard-linked file sees the image.
+    writeText(path("first.png"), "old");
+    fs::create_hard_link(m_dir / "first.png", m_dir / "second.png");
+    ASSERT_TRUE(saveImageFile(path("first.png"), image, ImageFormat::Png).ok);
+    EXPECT_EQ(fs::hard_link_count(m_dir / "first.png"), 2u);
+    EXPECT_TRUE(holdsImage(path("second.png")));
+
+    // The longest name the folder takes can be saved: the temporary name is short.
+    const std::string longest = std::string(251, 'n') + ".png";
+    ASSERT_TRUE(saveImageFile(path(longest), image, ImageFormat::Png).ok);
+    EXPECT_TRUE(holdsImage(path(longest)));
+    EXPECT_EQ(fileCount(), 6u);  // private, real, link, first, second, the long name: no temporary file
+}
+
+// An interrupt or termination request during a save, or a file size limit,
+// leaves the old file and no temporary one behind. Each case runs in a child
+// process.
+TEST_F(ImageFile, InterruptedSaveLeavesNoTemporaryFile) {
+    writeText(path("keep.png"), "old content");
+    const Image image = test::randomImage(256, 256, 24, 5);
+    auto saveThen = [&](int signal) {
+        os::removeTemporaryOnSignals();
+        if (signal == SIGXFSZ) {
+            rlimit limit{};
+            limit.rlim_cur = limit.rlim_max = 4096;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        const std::string why = writeFileReplacing(path("keep.png"), [&](ByteSink& out) {
+            const std::string failed = encodeImage(image, ImageFormat::Png, 7, out);
+            if (signal != SIGXFSZ) std::raise(signal);
+            return failed;
+        });
+        std::exit(why.find("File too large") != std::string::npos ? 0 : 1);
+    };
+    EXPECT_EXIT(saveThen(SIGINT), ::testing::KilledBySignal(SIGINT), "");
+    EXPECT_EXIT(saveThen(SIGTERM), ::testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EXIT(saveThen(SIGXFSZ), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(readText(path("keep.png")), "old content");
+    EXPECT_EQ(fileCount(), 1u);
+}
+
+TEST_F(ImageFile, OnlyRegularFilesAreRead) {
+    ASSERT_EQ(mkfifo(path("fifo.png").c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        const char* says;
+    };
+    for (const Case& c : {Case{m_dir.string(), "is a folder"}, Case{path("fifo.png"), "is not a regular file"},
+                          Case{"/dev/zero", "is not a regular file"}}) {
+        const LoadResult r = loadImageFile(c.path);
+        EXPECT_EQ(r.error, DecodeError::Unreadable);
+        EXPECT_EQ(r.message, "\"" + c.path + "\" " + c.says);
+    }
 }
 #endif
 

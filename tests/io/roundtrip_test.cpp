@@ -195,6 +195,12 @@ TEST(RoundTrip, Jpeg2000IsARawCodestreamCloseToTheImage) {
         EXPECT_EQ(back.image.width(), s.width);
         EXPECT_EQ(back.image.height(), s.height);
     }
+    // Wider than a tile: written tile by tile, each in its place.
+    const Image wide = photoLikeImage(2048 + 37, 9, 32, 6);
+    const DecodeResult back = roundTrip(wide, ImageFormat::Jpeg2000, 10);
+    ASSERT_TRUE(back.ok()) << back.message;
+    EXPECT_LT(meanAbsoluteError(back.image.copy(Rect{2048, 0, 2048 + 36, 8}), wide.copy(Rect{2048, 0, 2048 + 36, 8})), 4.0);
+    EXPECT_LT(meanAbsoluteError(back.image, wide), 4.0);
 }
 
 TEST(RoundTrip, QualitySettingTables) {
