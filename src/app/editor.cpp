@@ -364,6 +364,13 @@ bool Editor::grabSelection(int slot) {
 void Editor::updateHistoryButtons() {
     m_platform.setHistoryButtons(m_history.undoAvailable(), m_history.redoAvailable());
     m_platform.focusCanvas();
+    prepareNextSnapshot();
+}
+
+void Editor::prepareNextSnapshot() {
+    const Image* image = m_images.find(kSlotWorking);
+    if (!image) return;
+    preparePixelsInBackground(image->pixelCount() * sizeof(Color));
 }
 
 void Editor::setCanvasCursorForMode() {

@@ -185,6 +185,9 @@ public:
 
 private:
     void updateHistoryButtons();
+    // Makes memory ready, in the background, for the snapshot the next
+    // change will record, so that recording is a plain copy.
+    void prepareNextSnapshot();
     void showHistoryStep(const History::Step& step);
     void setCanvasCursorForMode();
     void postNotice(const Selection::Notice& notice);

@@ -14,20 +14,29 @@ Image::Image(int width, int height, int depth, Color fill) : m_depth(depth) {
     if (width <= 0 || height <= 0) return;
     m_width = width;
     m_height = height;
-    m_pixels = allocateZeroed(pixelCount() * sizeof(Color));
+    m_pixels = allocatePixels(pixelCount() * sizeof(Color), true);
     if (fill != 0)
         this->fill(fill);
 }
 
 Image::Image(const Image& other) : m_width(other.m_width), m_height(other.m_height), m_depth(other.m_depth) {
     if (other.m_pixels) {
-        m_pixels = allocateZeroed(pixelCount() * sizeof(Color));
+        m_pixels = allocatePixels(pixelCount() * sizeof(Color), false);
         std::memcpy(data(), other.data(), pixelCount() * sizeof(Color));
     }
 }
 
 Image& Image::operator=(const Image& other) {
-    if (this != &other) {
+    if (this == &other) return *this;
+    // Same size: a copy into the memory this image already has.
+    if (m_pixels && other.m_pixels && pixelCount() == other.pixelCount()) {
+        m_width = other.m_width;
+        m_height = other.m_height;
+        m_depth = other.m_depth;
+        std::memcpy(data(), other.data(), pixelCount() * sizeof(Color));
+        return *this;
+    }
+    {
         Image copy(other);
         *this = std::move(copy);
     }

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/zeroed_memory.h"
+#include "core/pixel_memory.h"
 
 namespace tarnel {
 
@@ -89,7 +89,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     int m_depth = 32;
-    ZeroedMemory m_pixels;  // large images in large pages
+    PixelMemory m_pixels;  // large images in large pages, recycled (core/pixel_memory.h)
 };
 
 }  // namespace tarnel

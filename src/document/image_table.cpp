@@ -34,7 +34,8 @@ bool ImageTable::copy(int from, int to) {
     const Image* source = find(from);
     if (!source) return false;
     if (from == to) return true;
-    put(to, *source);
+    // Into the image already there when it has the size (no new memory).
+    m_images[to] = *source;
     return true;
 }
 

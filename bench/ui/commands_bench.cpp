@@ -1,0 +1,144 @@
+// One-shot commands, Undo, Redo and Revert in the real main window,
+// offscreen: from triggering the menu item (as a click on it does) until the
+// canvas has been painted, on a 4096 x 4096 photo-like image. Run with a
+// short and with a 50-change history.
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/commands_bench
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <memory>
+
+#include "app/app_context_qt.h"
+#include "app/canvas_widget.h"
+#include "app/command_ids.h"
+#include "app/main_window.h"
+#include "bench_common.h"
+#include "document/slots.h"
+
+namespace tarnel {
+namespace {
+
+class PaintWatch final : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted = true;
+        return false;
+    }
+};
+
+QAction* findAction(const QList<QAction*>& actions, int id) {
+    for (QAction* a : actions) {
+        if (a->menu()) {
+            if (QAction* found = findAction(a->menu()->actions(), id)) return found;
+        } else if (!a->isSeparator() && a->data().toInt() == id) {
+            return a;
+        }
+    }
+    return nullptr;
+}
+
+struct Editor4096 {
+    QTemporaryDir home;
+    std::unique_ptr<AppContext> context;
+    PaintWatch watch;
+
+    Editor4096() {
+        context = std::make_unique<AppContext>();
+        context->platform().setHomeFolder(home.path().toStdString() + "/");
+        context->platform().setSleepEnabled(false);
+        context->start();
+        Editor& editor = context->editor();
+        editor.images().put(kSlotWorking, bench::benchPhoto(24));
+        editor.resetHistory();
+        editor.fitWindowToImage(kSlotWorking);
+        context->window().canvas()->installEventFilter(&watch);
+        QCoreApplication::processEvents();
+    }
+    double timeToPaint(const std::function<void()>& input) {
+        QCoreApplication::processEvents();
+        watch.painted = false;
+        QElapsedTimer timer;
+        timer.start();
+        input();
+        while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+    }
+    double command(int id) {
+        QAction* action = findAction(context->window().menuBar()->actions(), id);
+        return timeToPaint([action] { action->trigger(); });
+    }
+    // A history of `changes` states after the loaded image.
+    void historyOf(int changes) {
+        Editor& editor = context->editor();
+        editor.resetHistory();
+        for (int i = 0; i < changes; ++i) context->dispatch().run(i % 2 ? kCmdNegative : kCmdMirror);
+        QCoreApplication::processEvents();
+    }
+};
+
+Editor4096& editor4096() {
+    static Editor4096 instance;
+    return instance;
+}
+
+// range(0): command id; range(1): changes in the history before.
+void BM_CommandToPaint(benchmark::State& state) {
+    Editor4096& e = editor4096();
+    const int id = static_cast<int>(state.range(0));
+    e.historyOf(static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        state.SetIterationTime(e.command(id));
+        // Rotate right and left come back to the same size; others repeat.
+        if (id == kCmdRotateRight) e.command(kCmdRotateLeft);
+    }
+    state.SetLabel(findAction(e.context->window().menuBar()->actions(), id)->text().toStdString());
+}
+BENCHMARK(BM_CommandToPaint)
+    ->ArgsProduct({{kCmdNegative, kCmdGrayScale, kCmdMirror, kCmdFlip, kCmdRotate180, kCmdRotateRight,
+                    kCmdGaussianBlur, kCmdFaded},
+                   {0, 50}})
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Undo and Redo alternate; Revert after a change.
+void BM_HistoryToPaint(benchmark::State& state) {
+    Editor4096& e = editor4096();
+    const int id = static_cast<int>(state.range(0));
+    e.historyOf(static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        if (id == kCmdRevert) {
+            e.context->dispatch().run(kCmdNegative);
+            state.SetIterationTime(e.command(kCmdRevert));
+        } else {
+            state.SetIterationTime(e.command(id));
+            e.command(id == kCmdUndo ? kCmdRedo : kCmdUndo);
+        }
+    }
+    state.SetLabel(id == kCmdUndo ? "undo" : id == kCmdRedo ? "redo" : "revert");
+}
+BENCHMARK(BM_HistoryToPaint)
+    ->ArgsProduct({{kCmdUndo, kCmdRedo, kCmdRevert}, {2, 50}})
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+}  // namespace tarnel
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
