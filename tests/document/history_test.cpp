@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "document/busy_mask.h"
 #include "document/image_table.h"
 #include "document/slots.h"
@@ -186,6 +188,60 @@ TEST(History, SnapshotsAreIndependentCopies) {
     table.find(kSlotWorking)->setPixel(1, 1, 0);
     history.redo(table);  // at the end: copies the snapshot back
     EXPECT_EQ(table.find(kSlotWorking)->pixel(1, 1), 0xABCDEFu);
+}
+
+// Large images go through recycled memory (freed buffers reused, copies into
+// slots of the same size made in place). A long chain of whole-image and
+// area changes, sizes changing now and then, with Undo, Redo and Revert in
+// between, must give exactly what a plain list of independent copies gives.
+TEST(History, RecycledMemoryGivesTheSameImagesAsPlainCopies) {
+    constexpr int kW = 1024, kH = 768;  // 3 MiB: large enough to be recycled
+    ImageTable table;
+    History history;
+    table.put(kSlotWorking, Image(kW, kH, 32, 0x11223344));
+    ASSERT_TRUE(history.reset(table));
+    std::vector<Image> model{*table.find(kSlotWorking)};  // the states, cursor at the back
+    std::size_t cursor = 0;
+    std::uint32_t seed = 7;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+
+    for (int step = 0; step < 120; ++step) {
+        const std::uint32_t r = next() % 10;
+        Image& working = *table.find(kSlotWorking);
+        if (r < 4) {  // a change in place: the whole image or an area
+            const Rect area = r < 2 ? working.rect() : Rect{int(next() % 100), int(next() % 100), 300, 200};
+            for (int y = area.top; y <= area.bottom; ++y)
+                for (int x = area.left; x <= area.right; ++x) working.setPixel(x, y, working.pixel(x, y) + r + 1);
+        } else if (r == 4) {  // a change of size (a rotation, a crop)
+            table.put(kSlotWorking, Image(working.height(), working.width(), 32, next()));
+        } else if (r < 7) {
+            history.undo(table);
+            if (cursor > 0) --cursor;
+            ASSERT_EQ(*table.find(kSlotWorking), model[cursor]) << step;
+            continue;
+        } else if (r < 9) {
+            history.redo(table);
+            if (cursor + 1 < model.size()) ++cursor;
+            ASSERT_EQ(*table.find(kSlotWorking), model[cursor]) << step;
+            continue;
+        } else {
+            ASSERT_TRUE(history.restoreBase(table));
+            history.record(table);
+            model = {model.front()};
+            cursor = 0;
+            ASSERT_EQ(*table.find(kSlotWorking), model[0]) << step;
+            continue;
+        }
+        history.record(table);
+        model.resize(cursor + 1);
+        model.push_back(*table.find(kSlotWorking));
+        cursor = model.size() - 1;
+    }
+    // Every state is still there, unchanged, from the last back to the first.
+    for (std::size_t i = cursor + 1; i-- > 0;) {
+        ASSERT_EQ(*table.find(kSlotWorking), model[i]) << i;
+        history.undo(table);
+    }
 }
 
 TEST(BusyMask, TestIsTheOrOfOpenTools) {
