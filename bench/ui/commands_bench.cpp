@@ -137,6 +137,22 @@ BENCHMARK(BM_HistoryToPaint)
     ->ArgsProduct({{kCmdUndo, kCmdRedo, kCmdRevert}, {2, 50}})
     ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// A pan of the 4096 x 4096 image in mover mode: one mouse move to paint.
+void BM_PanMove(benchmark::State& state) {
+    Editor4096& e = editor4096();
+    CanvasWidget* canvas = e.context->window().canvas();
+    e.context->dispatch().run(kCmdMover);
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(300, 300));
+    int step = 0;
+    for (auto _ : state) {
+        const QPoint to(300 + (step % 40) * 5, 300 + (step % 30) * 4);
+        ++step;
+        state.SetIterationTime(e.timeToPaint([canvas, to] { QTest::mouseMove(canvas, to); }));
+    }
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(300, 300));
+}
+BENCHMARK(BM_PanMove)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
 // Load image from the requester's answer to the canvas painted, against the
 // file's decode alone. range(0): 0 PNG, 1 JPEG.
 void BM_LoadToPaint(benchmark::State& state) {
