@@ -23,18 +23,7 @@ constexpr int kClientHeight = 285;
 const QColor kWindowColour(157, 206, 206);
 const QColor kHeadingColour(192, 192, 192);
 
-struct Box {
-    int x, y, w, h;
-};
-
-template <typename Widget>
-Widget* placed(Widget* widget, Box b, const char* tip = nullptr) {
-    widget->setGeometry(b.x, b.y, b.w, b.h);
-    if (tip) widget->setToolTip(QString::fromLatin1(tip));
-    return widget;
-}
-
-QSlider* slider(QWidget* parent, int maximum, int centre, const char* tip, Box b) {
+QSlider* slider(QWidget* parent, int maximum, int centre, const char* tip, ControlBox b) {
     auto* s = placed(new QSlider(Qt::Horizontal, parent), b, tip);
     s->setRange(0, maximum);
     s->setValue(centre);
@@ -42,7 +31,7 @@ QSlider* slider(QWidget* parent, int maximum, int centre, const char* tip, Box b
 }
 
 // A borderless group of options under a grey heading.
-QWidget* panel(QWidget* parent, Box b, const char* heading, int headingWidth) {
+QWidget* panel(QWidget* parent, ControlBox b, const char* heading, int headingWidth) {
     auto* p = placed(new QWidget(parent), b);
     auto* label = placed(new QLabel(QString::fromLatin1(heading), p), {10, 10, headingWidth, 20});
     label->setAlignment(Qt::AlignCenter);
@@ -54,7 +43,7 @@ QWidget* panel(QWidget* parent, Box b, const char* heading, int headingWidth) {
 }
 
 template <typename Button>
-Button* button(QWidget* parent, const char* text, const char* tip, Box b) {
+Button* button(QWidget* parent, const char* text, const char* tip, ControlBox b) {
     return placed(new Button(QString::fromLatin1(text), parent), b, tip);
 }
 
@@ -67,10 +56,7 @@ BrightnessContrastWindow::BrightnessContrastWindow(AppContext& context,
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromLatin1(kTitle));
     setFixedClientSize(kClientWidth, kClientHeight);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, kWindowColour);
-    setPalette(colours);
-    setAutoFillBackground(true);
+    setWindowColour(kWindowColour);
 
     // Frames first, so that the controls lie above them; their captions are
     // the value read-outs.

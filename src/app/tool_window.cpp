@@ -25,6 +25,13 @@ ToolWindow::~ToolWindow() {
     if (m_context.toolWindow(m_number) == this) m_context.registerWindow(m_number, nullptr);
 }
 
+void ToolWindow::setWindowColour(const QColor& colour) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, colour);
+    setPalette(colours);
+    setAutoFillBackground(true);
+}
+
 bool ToolWindow::event(QEvent* event) {
     // Keys typed in a tool window are its own: the main window's shortcuts
     // (arrows nudge the selection, Space switches the cursor mode) would

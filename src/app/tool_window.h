@@ -10,11 +10,26 @@
 //     };
 //     context.dispatch().setWindowHandler(kWindowHistogram, [&](WindowEvent e) { ... });
 
+#include <QColor>
+#include <QString>
 #include <QWidget>
 
 namespace tarnel {
 
 class AppContext;
+
+// A control's place in its window's client area, in pixels.
+struct ControlBox {
+    int x, y, w, h;
+};
+
+// Puts widget at box, with the tool tip when one is given; returns it.
+template <typename Widget>
+Widget* placed(Widget* widget, ControlBox box, const char* toolTip = nullptr) {
+    widget->setGeometry(box.x, box.y, box.w, box.h);
+    if (toolTip) widget->setToolTip(QString::fromLatin1(toolTip));
+    return widget;
+}
 
 class ToolWindow : public QWidget {
 public:
@@ -27,6 +42,8 @@ public:
 
     // Tool windows have fixed client sizes.
     void setFixedClientSize(int width, int height) { setFixedSize(width, height); }
+    // Fills the client area with colour.
+    void setWindowColour(const QColor& colour);
 
 protected:
     bool event(QEvent* event) override;

@@ -25,16 +25,8 @@ constexpr int kClientHeight = 245;
 // Window colour: red 0x9D, green 0xCE, blue 0xCE.
 const QColor kWindowColour(0x9D, 0xCE, 0xCE);
 
-struct Box {
-    int x, y, w, h;
-};
-void place(QWidget* widget, Box b) { widget->setGeometry(b.x, b.y, b.w, b.h); }
-
-QPushButton* button(QWidget* parent, const char* text, const char* tip, Box b) {
-    auto* pushButton = new QPushButton(QString::fromLatin1(text), parent);
-    if (tip) pushButton->setToolTip(QString::fromLatin1(tip));
-    place(pushButton, b);
-    return pushButton;
+QPushButton* button(QWidget* parent, const char* text, const char* tip, ControlBox b) {
+    return placed(new QPushButton(QString::fromLatin1(text), parent), b, tip);
 }
 
 ScreenPoint screenPoint(const QPoint& p) { return ScreenPoint{p.x(), p.y()}; }
@@ -87,29 +79,26 @@ QuantizeWindow::QuantizeWindow(AppContext& context, std::shared_ptr<QuantizeSess
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromLatin1(kTitle));
     setFixedClientSize(kClientWidth, kClientHeight);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kWindowColour);
-    setPalette(palette);
-    setAutoFillBackground(true);
+    setWindowColour(kWindowColour);
 
     // Frames first, so that the controls lie above them.
-    place(new QGroupBox(QStringLiteral("STYLE"), this), {5, 5, 145, 55});
-    place(new QGroupBox(QStringLiteral("LIMIT"), this), {5, 65, 70, 50});
-    place(new QGroupBox(QStringLiteral("COLOR COUNT"), this), {5, 120, 145, 40});
+    placed(new QGroupBox(QStringLiteral("STYLE"), this), {5, 5, 145, 55});
+    placed(new QGroupBox(QStringLiteral("LIMIT"), this), {5, 65, 70, 50});
+    placed(new QGroupBox(QStringLiteral("COLOR COUNT"), this), {5, 120, 145, 40});
 
     m_methods = new QComboBox(this);
     for (const std::string_view name : kQuantizeMethodNames)
         m_methods->addItem(QString::fromLatin1(name.data(), static_cast<int>(name.size())));
-    place(m_methods, {10, 25, 135, 30});
+    placed(m_methods, {10, 25, 135, 30});
 
     m_limit = new LimitSpinBox(this);
-    place(m_limit, {10, 85, 60, 25});
+    placed(m_limit, {10, 85, 60, 25});
     m_dither = new QCheckBox(QStringLiteral("Dither"), this);
-    place(m_dither, {85, 85, 65, 26});
+    placed(m_dither, {85, 85, 65, 26});
 
     m_count = new QLabel(this);
     m_count->setAlignment(Qt::AlignCenter);
-    place(m_count, {15, 135, 125, 20});
+    placed(m_count, {15, 135, 125, 20});
 
     m_test = button(this, "Test", "Preview quantization", {5, 170, 70, 30});
     m_source = button(this, "Source", "Show source image", {80, 170, 70, 30});

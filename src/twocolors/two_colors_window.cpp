@@ -27,10 +27,6 @@ constexpr int kClientHeight = 170;
 // Window colour: red 0xA5, green 0xBF, blue 0xDA.
 const QColor kWindowColour(0xA5, 0xBF, 0xDA);
 
-struct Box {
-    int x, y, w, h;
-};
-void place(QWidget* widget, Box b) { widget->setGeometry(b.x, b.y, b.w, b.h); }
 
 class PlatformColorRequester final : public ColorRequester {
 public:
@@ -77,42 +73,39 @@ TwoColorsWindow::TwoColorsWindow(AppContext& context, std::shared_ptr<TwoColorsS
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromLatin1(kTitle));
     setFixedClientSize(kClientWidth, kClientHeight);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kWindowColour);
-    setPalette(palette);
-    setAutoFillBackground(true);
+    setWindowColour(kWindowColour);
 
     // Frames first, so that the controls lie above them.
-    place(new QGroupBox(QStringLiteral("Dither"), this), {10, 5, 267, 50});
+    placed(new QGroupBox(QStringLiteral("Dither"), this), {10, 5, 267, 50});
     m_thresholdFrame = new QGroupBox(this);
-    place(m_thresholdFrame, {10, 60, 267, 60});
+    placed(m_thresholdFrame, {10, 60, 267, 60});
 
     auto* group = new QButtonGroup(this);
     const struct {
         const char* text;
-        Box box;
+        ControlBox box;
     } options[] = {{"None", {17, 20, 60, 30}}, {"4X4 ordered", {85, 20, 90, 30}}, {"Sierra Lite", {183, 20, 86, 30}}};
     for (int mode = 0; mode < 3; ++mode) {
         m_dither[mode] = new QRadioButton(QString::fromLatin1(options[mode].text), this);
-        place(m_dither[mode], options[mode].box);
+        placed(m_dither[mode], options[mode].box);
         group->addButton(m_dither[mode], mode);
     }
 
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setRange(0, kTwoColorSliderMax);
-    place(m_slider, {15, 85, 257, 30});
+    placed(m_slider, {15, 85, 257, 30});
 
     m_color1 = new SwatchButton(this);
     m_color1->setToolTip(QStringLiteral("color 1"));
-    place(m_color1, {100, 130, kTwoColorSwatchSize, kTwoColorSwatchSize});
+    placed(m_color1, {100, 130, kTwoColorSwatchSize, kTwoColorSwatchSize});
     m_color2 = new SwatchButton(this);
     m_color2->setToolTip(QStringLiteral("color 2"));
-    place(m_color2, {157, 130, kTwoColorSwatchSize, kTwoColorSwatchSize});
+    placed(m_color2, {157, 130, kTwoColorSwatchSize, kTwoColorSwatchSize});
 
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    place(m_cancel, {10, 130, 60, 30});
+    placed(m_cancel, {10, 130, 60, 30});
     m_ok = new QPushButton(QStringLiteral("OK"), this);
-    place(m_ok, {217, 130, 60, 30});
+    placed(m_ok, {217, 130, 60, 30});
 
     m_checkTimer.setSingleShot(true);
     m_checkTimer.setTimerType(Qt::PreciseTimer);
