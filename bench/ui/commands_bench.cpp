@@ -23,23 +23,13 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "bench_common.h"
+#include "ui/bench_editor.h"
 #include "core/pixel_memory.h"
 #include "document/slots.h"
 #include "io/image_file.h"
 
 namespace tarnel {
 namespace {
-
-class PaintWatch final : public QObject {
-public:
-    bool painted = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) painted = true;
-        return false;
-    }
-};
 
 QAction* findAction(const QList<QAction*>& actions, int id) {
     for (QAction* a : actions) {
@@ -52,35 +42,7 @@ QAction* findAction(const QList<QAction*>& actions, int id) {
     return nullptr;
 }
 
-struct Editor4096 {
-    QTemporaryDir home;
-    std::unique_ptr<AppContext> context;
-    PaintWatch watch;
-
-    Editor4096() {
-        context = std::make_unique<AppContext>();
-        context->platform().setHomeFolder(home.path().toStdString() + "/");
-        context->platform().setSleepEnabled(false);
-        context->start();
-        Editor& editor = context->editor();
-        editor.images().put(kSlotWorking, bench::benchPhoto(24));
-        editor.resetHistory();
-        editor.fitWindowToImage(kSlotWorking);
-        context->window().canvas()->installEventFilter(&watch);
-        QCoreApplication::processEvents();
-    }
-    // A person takes a moment between commands: the memory for the next
-    // snapshot is ready by then.
-    double timeToPaint(const std::function<void()>& input) {
-        QCoreApplication::processEvents();
-        waitForPixelPreparation();
-        watch.painted = false;
-        QElapsedTimer timer;
-        timer.start();
-        input();
-        while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return static_cast<double>(timer.nsecsElapsed()) * 1e-9;
-    }
+struct Editor4096 : bench::BenchEditor {
     double command(int id) {
         QAction* action = findAction(context->window().menuBar()->actions(), id);
         return timeToPaint([action] { action->trigger(); });

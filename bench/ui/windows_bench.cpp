@@ -27,6 +27,7 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "bench_common.h"
+#include "ui/bench_editor.h"
 #include "document/slots.h"
 #include "quantize/quantize_window.h"
 #include "twocolors/two_colors_session.h"
@@ -35,33 +36,8 @@
 namespace tarnel {
 namespace {
 
-// Notes when the canvas has been painted.
-class PaintWatch final : public QObject {
-public:
-    bool painted = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) painted = true;
-        return false;
-    }
-};
-
-struct Editor4096 {
-    QTemporaryDir home;
-    std::unique_ptr<AppContext> context;
-    PaintWatch watch;
-
+struct Editor4096 : bench::BenchEditor {
     Editor4096() {
-        context = std::make_unique<AppContext>();
-        context->platform().setHomeFolder(home.path().toStdString() + "/");
-        context->platform().setSleepEnabled(false);
-        context->start();
-        Editor& editor = context->editor();
-        editor.images().put(kSlotWorking, bench::benchPhoto(24));
-        editor.resetHistory();
-        editor.fitWindowToImage(kSlotWorking);
-        context->window().canvas()->installEventFilter(&watch);
         context->dispatch().run(kCmdQuantize);
         QTest::qWaitFor([this] { return window() && window()->isVisible(); });
     }
@@ -73,16 +49,6 @@ struct Editor4096 {
         if (palette != open) context->dispatch().run(kCmdShowPalette);
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    // Runs the input, then the event loop until the canvas has been painted.
-    double timeToPaint(const std::function<void()>& input) {
-        QCoreApplication::processEvents();
-        watch.painted = false;
-        QElapsedTimer timer;
-        timer.start();
-        input();
-        while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return static_cast<double>(timer.nsecsElapsed()) * 1e-9;
     }
 };
 
@@ -194,11 +160,7 @@ void BM_BrightContrastDeferralEndToPaint(benchmark::State& state) {
         slider->setValue(slider->maximum() / 2 + 20 + 20 * (step++ % 2));
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(kToneDeferralMs + 5));
-        e.watch.painted = false;
-        QElapsedTimer timer;
-        timer.start();
-        while (!e.watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+        return e.timeToNextPaint();
     };
     restAndPaint();  // the first move may switch sliders
     for (auto _ : state) state.SetIterationTime(restAndPaint());
