@@ -13,6 +13,7 @@ inline DecodeLimits fuzzLimits() {
     limits.maxPixels = std::uint64_t{1} << 20;
     limits.maxWorkBytes = std::uint64_t{64} << 20;
     limits.maxTiles = 1024;
+    limits.maxJpegScanBlocks = std::uint64_t{1} << 22;
     return limits;
 }
 

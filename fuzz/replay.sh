@@ -19,7 +19,7 @@ for binary in "$build"/fuzz/*_fuzzer; do
     echo "fuzz replay: $name has no seeds"
     continue
   fi
-  if ASAN_OPTIONS=detect_leaks=1 "$binary" -rss_limit_mb=2048 -timeout=60 "${files[@]}" > "$build/fuzz-replay-$name.log" 2>&1; then
+  if ASAN_OPTIONS=detect_leaks=1 "$binary" -rss_limit_mb=2048 -malloc_limit_mb=1536 -timeout=10 "${files[@]}" > "$build/fuzz-replay-$name.log" 2>&1; then
     echo "fuzz replay: $name ok (${#files[@]} inputs)"
   else
     echo "fuzz replay: $name FAILED, see $build/fuzz-replay-$name.log"

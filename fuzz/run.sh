@@ -14,6 +14,6 @@ binary="$build/fuzz/${target}_fuzzer"
 work="$build/fuzz-work/$target"
 mkdir -p "$work" "fuzz/regressions/$target"
 ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
-"$binary" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=1024 -timeout=10 \
+"$binary" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=1536 -timeout=10 \
   -max_len=262144 -print_final_stats=1 -artifact_prefix="fuzz/regressions/$target/" \
   "$work" "fuzz/seeds/$target"
