@@ -101,8 +101,12 @@ void onProgress(j_common_ptr cinfo) {
         const jpeg_component_info* c = d->cur_comp_info[i];
         if (c) err->blocks += std::uint64_t{c->width_in_blocks} * static_cast<std::uint64_t>(c->v_samp_factor);
     }
-    if (err->blocks > err->blockLimit)
-        refuseWork(err, "its scans would take too long to decode: too many scans over too many blocks");
+    if (err->blocks > err->blockLimit) {
+        char text[128];
+        std::snprintf(text, sizeof text, "its scans visit more than %llu blocks, too many to decode",
+                      static_cast<unsigned long long>(err->blockLimit));
+        refuseWork(err, text);
+    }
 }
 
 struct ReadState {
