@@ -5,6 +5,7 @@
 #include "app/paths.h"
 #include "app/preferences.h"
 #include "app/startup_image.h"
+#include "core/system_memory.h"
 #include "io/file_names.h"
 #include "canvas/selection_events.h"
 
@@ -19,7 +20,11 @@ constexpr const char* kQuitText = "Are you sure?";
 
 }  // namespace
 
-Editor::Editor(Platform& platform) : m_platform(platform) {}
+Editor::Editor(Platform& platform) : m_platform(platform) {
+    // Undo states may take half the machine's memory; past that the oldest
+    // ones (after the source image) are let go.
+    m_history.setMemoryBudget(physicalMemoryBytes() / 2);
+}
 
 // --- start-up and shutdown ------------------------------------------------
 
@@ -327,8 +332,15 @@ void Editor::resetHistory() {
 }
 
 void Editor::recordChange(int slot) {
+    try {
+        m_history.record(m_images, slot);
+    } catch (const std::bad_alloc&) {
+        // The change cannot be kept: the working image goes back to the
+        // state the history holds, so that what is shown is what Undo knows.
+        if (slot == kSlotWorking) m_history.restoreCursor(m_images, kSlotWorking);
+        throw;
+    }
     if (slot == kSlotWorking) ++m_revision;
-    m_history.record(m_images, slot);
     updateHistoryButtons();
 }
 

@@ -14,6 +14,8 @@
 #include <QToolBar>
 
 #include <cmath>
+#include <new>
+#include <optional>
 #include <span>
 
 #include "app/app_context_qt.h"
@@ -127,12 +129,23 @@ QAction* MainWindow::commandAction(const QString& text, int id, QObject* parent)
 
 void MainWindow::runCommand(int id) {
     const CommandRow* row = commandRow(id);
-    if (row && row->longWork) {
-        LongWork busy(m_context.platform());
+    Editor& editor = m_context.editor();
+    const Image* before = editor.images().find(kSlotWorking);
+    const Size size = before ? Size{before->width(), before->height()} : Size{};
+    try {
+        std::optional<LongWork> busy;
+        if (row && row->longWork) busy.emplace(m_context.platform());
         m_context.dispatch().run(id);
-        return;
+    } catch (const std::bad_alloc&) {
+        // The command changed nothing that stays (the editor put the working
+        // image back); show it as it is and say why nothing happened.
+        const Image* now = editor.images().find(kSlotWorking);
+        if (now && (now->width() != size.width || now->height() != size.height))
+            editor.fitWindowToImage(kSlotWorking);
+        else
+            editor.redraw(kSlotWorking, true);
+        m_context.platform().messageBox(kOutOfMemoryTitle, kOutOfMemoryText, MessageButtons::Ok);
     }
-    m_context.dispatch().run(id);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <chrono>
+#include <new>
 #include <ctime>
 #include <cstdio>
 #include <ostream>
@@ -452,7 +453,12 @@ Rect clippedArea(const Image& image, const std::optional<Rect>& area) {
 }
 
 bool applyStep(Image& image, const Step& step, const Rect& area, std::ostream& out, std::string& error) {
-    return runStep(image, step, area, out, error);
+    try {
+        return runStep(image, step, area, out, error);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory";
+        return false;
+    }
 }
 
 int runJob(const Job& job, std::ostream& out, std::ostream& err) {

@@ -77,7 +77,14 @@ void PixelMemoryRelease::operator()(void* p) const {
     keep(Kept{std::move(memory), bytes, false});
 }
 
+namespace {
+std::atomic<std::size_t> failFrom{0};
+}  // namespace
+
+void failPixelAllocationsFrom(std::size_t bytes) { failFrom = bytes; }
+
 PixelMemory allocatePixels(std::size_t bytes, bool zeroed) {
+    if (const std::size_t limit = failFrom.load(); limit != 0 && bytes >= limit) throw std::bad_alloc();
     if (bytes >= kPooledFrom) {
         Kept found = take(bytes);
         if (found.memory) {

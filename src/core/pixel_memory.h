@@ -43,6 +43,10 @@ void preparePixelsInBackground(std::size_t bytes);
 // Waits until a background preparation, if any, is done (benchmarks).
 void waitForPixelPreparation();
 
+// Tests: every pixel allocation of at least bytes fails with std::bad_alloc
+// (0: none fails), as it would with the memory used up.
+void failPixelAllocationsFrom(std::size_t bytes);
+
 // Hands every kept buffer back to the system (tests; low memory).
 void releasePixelPool();
 

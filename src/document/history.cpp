@@ -11,21 +11,44 @@ bool History::reset(ImageTable& table, int working) {
     return true;
 }
 
+namespace {
+
+std::size_t bytesOf(const ImageTable& table, int slot) {
+    const Image* image = table.find(slot);
+    return image ? image->pixelCount() * sizeof(Color) : 0;
+}
+
+}  // namespace
+
+std::size_t History::memoryUsed(const ImageTable& table) const {
+    std::size_t used = 0;
+    for (const int slot : m_entries) used += bytesOf(table, slot);
+    return used;
+}
+
 void History::record(ImageTable& table, int slot) {
     if (!table.exists(slot)) return;
-    if (m_cursor == size() - 1) {
-        m_entries.push_back(table.copyToNew(slot));
-        m_cursor = size() - 1;
-    } else {
-        ++m_cursor;
-        const auto at = static_cast<std::size_t>(m_cursor);
-        table.free(m_entries[at]);
-        m_entries[at] = table.copyToNew(slot);
-        while (m_cursor < size() - 1) {
-            table.free(m_entries.back());
-            m_entries.pop_back();
+    if (m_budget != 0) {
+        // The redo states go with this change; the states up to the cursor
+        // and the new one must fit.
+        std::size_t kept = 0;
+        for (int i = 0; i <= m_cursor; ++i) kept += bytesOf(table, entrySlot(i));
+        const std::size_t adding = bytesOf(table, slot);
+        while (kept + adding > m_budget && m_cursor >= 1) {
+            kept -= bytesOf(table, entrySlot(1));
+            table.free(entrySlot(1));
+            m_entries.erase(m_entries.begin() + 1);
+            --m_cursor;
         }
     }
+    m_entries.reserve(m_entries.size() + 1);
+    const int copy = table.copyToNew(slot);  // the only step that can fail
+    while (m_cursor < size() - 1) {
+        table.free(m_entries.back());
+        m_entries.pop_back();
+    }
+    m_entries.push_back(copy);
+    m_cursor = size() - 1;
     m_undoAvailable = true;
     m_redoAvailable = false;
 }

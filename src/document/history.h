@@ -10,6 +10,7 @@
 // These calls only change the table and the list; redrawing the view and
 // updating the toolbar buttons is the caller's job (app/editor.h).
 
+#include <cstddef>
 #include <vector>
 
 #include "document/image_table.h"
@@ -33,7 +34,17 @@ public:
     // Called after an operation changed slot `slot`: stores a copy of it as
     // the entry after the cursor, drops every redo state, sets undo
     // available and clears redo available. Does nothing when slot is empty.
+    // When the states would exceed the memory budget, the oldest states
+    // after the source go first (the source stays for Revert). Throws
+    // std::bad_alloc when the copy cannot be made; the list is then as the
+    // budget left it, redo states included.
     void record(ImageTable& table, int slot = kSlotWorking);
+
+    // The most memory the states may hold together (0: no limit).
+    void setMemoryBudget(std::size_t bytes) { m_budget = bytes; }
+    std::size_t memoryBudget() const { return m_budget; }
+    // Pixel bytes the states hold now.
+    std::size_t memoryUsed(const ImageTable& table) const;
 
     // Moves the cursor back (forward) one entry and copies that snapshot into
     // the working slot. At the first (last) entry the cursor stays and the
@@ -42,6 +53,10 @@ public:
     // iff one follows it.
     Step undo(ImageTable& table, int working = kSlotWorking);
     Step redo(ImageTable& table, int working = kSlotWorking);
+
+    // Copies the cursor's snapshot into the working slot again (a change not
+    // recorded is undone); the cursor stays.
+    Step restoreCursor(ImageTable& table, int working = kSlotWorking) { return moveTo(table, m_cursor, working); }
 
     // Copies the first entry into the working slot and frees the whole list
     // (the caller then records the reverted state as the new single entry).
@@ -65,6 +80,7 @@ private:
 
     std::vector<int> m_entries;
     int m_cursor = -1;
+    std::size_t m_budget = 0;
     bool m_undoAvailable = false;
     bool m_redoAvailable = false;
 };

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <new>
+
 #include "app/app_context_qt.h"
 #include "app/command_ids.h"
 #include "app/main_window.h"
@@ -136,11 +138,15 @@ QuantizeWindow::QuantizeWindow(AppContext& context, std::shared_ptr<QuantizeSess
 
 template <typename Call>
 void QuantizeWindow::run(Call call) {
-    {
+    bool outOfMemory = false;
+    try {
         LongWork busy(context().platform());
         call();
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
     }
     sync();
+    if (outOfMemory) context().platform().messageBox(kOutOfMemoryTitle, kOutOfMemoryText, MessageButtons::Ok);
 }
 
 void QuantizeWindow::sync() {

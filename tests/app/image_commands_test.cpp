@@ -1,5 +1,10 @@
 #include "app/image_commands.h"
 
+#include <functional>
+#include <new>
+
+#include "core/pixel_memory.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -146,6 +151,29 @@ TEST_F(ImageCommandsFixture, InPlaceCommandsWorkOnTheSelectedAreaOnly) {
         EXPECT_EQ(lastSnapshot(), expected);
         EXPECT_TRUE(editor.selection().active());
     }
+}
+
+// With the memory used up, a command changes nothing that stays: the image
+// and its history are as before, for changes in place and of size alike.
+TEST_F(ImageCommandsFixture, OutOfMemoryLeavesImageAndHistoryAsTheyWere) {
+    load(test::photoLikeImage(1200, 700, 24, 3));  // 3.2 MB: large buffers
+    negativeCommand(editor);
+    const Image before = editor.working();
+    const int states = editor.history().size();
+    failPixelAllocationsFrom(before.pixelCount() * sizeof(Color));
+    const std::function<void()> commands[] = {
+        [&] { negativeCommand(editor); },       [&] { mirrorCommand(editor); },
+        [&] { rotateRightCommand(editor); },    [&] { effectCommand(editor, Effect::Faded); },
+        [&] { gaussianBlurCommand(editor); },
+    };
+    for (const auto& command : commands) {
+        EXPECT_THROW(command(), std::bad_alloc);
+        EXPECT_EQ(editor.working(), before);
+        EXPECT_EQ(editor.history().size(), states);
+    }
+    failPixelAllocationsFrom(0);
+    editor.undo();  // the history is intact behind it
+    EXPECT_NE(editor.working(), before);
 }
 
 TEST_F(ImageCommandsFixture, EffectIdsNameTheirMenuEntries) {

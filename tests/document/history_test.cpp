@@ -244,6 +244,31 @@ TEST(History, RecycledMemoryGivesTheSameImagesAsPlainCopies) {
     }
 }
 
+// Over the budget the oldest states after the source go first; Revert still
+// finds the source and Undo walks only what is left.
+TEST(History, AMemoryBudgetDropsTheOldestStatesButKeepsTheSource) {
+    ImageTable table;
+    History history;
+    table.put(kSlotWorking, marked(100));
+    ASSERT_TRUE(history.reset(table));
+    const std::size_t state = 4 * 3 * sizeof(Color);
+    history.setMemoryBudget(4 * state);  // the source and three more
+    for (std::uint32_t mark = 101; mark <= 106; ++mark) apply(table, history, mark);
+    EXPECT_EQ(history.size(), 4);
+    EXPECT_LE(history.memoryUsed(table), 4 * state);
+    EXPECT_EQ(table.count(), 1 + 4);  // dropped states were freed
+    for (const std::uint32_t mark : {105u, 104u, 100u}) {
+        history.undo(table);
+        EXPECT_EQ(workingMark(table), mark);
+    }
+    EXPECT_FALSE(history.undoAvailable());
+    history.redo(table);
+    apply(table, history, 107);  // a change after Undo: 105, 106 go as redo states
+    EXPECT_EQ(history.size(), 3);
+    ASSERT_TRUE(history.restoreBase(table));
+    EXPECT_EQ(workingMark(table), 100u);
+}
+
 TEST(BusyMask, TestIsTheOrOfOpenTools) {
     BusyMask busy;
     EXPECT_EQ(busy.test(), 0);
