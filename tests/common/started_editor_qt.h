@@ -3,7 +3,9 @@
 // 1920 x 1080 desktop, no sleeps, the main window shown and active.
 // Returns null when it could not start.
 
+#include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,6 +26,15 @@ inline std::unique_ptr<AppContext> startEditor(const QTemporaryDir& home) {
     context->window().activateWindow();
     if (!QTest::qWaitForWindowActive(&context->window())) return nullptr;
     return context;
+}
+
+// A dialog's text field by object name, and typing into it over its text.
+inline QLineEdit* dialogField(QDialog* dialog, const char* name) {
+    return dialog->findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+inline void typeInto(QDialog* dialog, const char* name, const QString& text) {
+    dialogField(dialog, name)->selectAll();
+    QTest::keyClicks(dialogField(dialog, name), text);
 }
 
 }  // namespace tarnel::test

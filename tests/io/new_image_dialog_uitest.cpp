@@ -51,13 +51,8 @@ private:
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         return dialog && QTest::qWaitForWindowExposed(dialog) ? dialog : nullptr;
     }
-    static QLineEdit* field(QDialog* dialog, const char* name) {
-        return dialog->findChild<QLineEdit*>(QString::fromLatin1(name));
-    }
-    static void type(QDialog* dialog, const char* name, const QString& text) {
-        field(dialog, name)->selectAll();
-        QTest::keyClicks(field(dialog, name), text);
-    }
+    static QLineEdit* field(QDialog* dialog, const char* name) { return test::dialogField(dialog, name); }
+    static void type(QDialog* dialog, const char* name, const QString& text) { test::typeInto(dialog, name, text); }
     static void putOnClipboard(const std::vector<std::uint8_t>& bytes, const char* type) {
         auto* data = new QMimeData;
         data->setData(QString::fromLatin1(type),
