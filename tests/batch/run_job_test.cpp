@@ -9,6 +9,7 @@
 
 #include "batch/batch.h"
 #include "common/test_images.h"
+#include "core/pixel_memory.h"
 #include "io/image_codec.h"
 #include "io/image_file.h"
 #include "quantize/palette_methods.h"
@@ -50,6 +51,15 @@ protected:
     std::ostringstream m_out;
     std::ostringstream m_err;
 };
+
+TEST_F(BatchRun, AStepWithoutMemoryFailsAndWritesNothing) {
+    failPixelAllocationsFrom(400 * 400 * sizeof(Color));  // the source decodes, the larger canvas cannot be made
+    const int code = run({path("in.png"), path("out.png"), "negative", "canvas=400x400"});
+    failPixelAllocationsFrom(0);
+    EXPECT_EQ(code, kExitFailure);
+    EXPECT_EQ(m_err.str(), "tarnel-batch: step 'canvas=400x400' failed: not enough memory\n");
+    EXPECT_FALSE(fs::exists(path("out.png")));
+}
 
 TEST_F(BatchRun, StepsRunInOrderAndTheResultIsWritten) {
     for (const char* name : {"out.png", "out.bmp"}) {
