@@ -2,10 +2,13 @@
 // The editor started offscreen for the window benchmarks, with a 4096 x 4096
 // photo-like working image, and a clock from an input to the canvas painted.
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
 
 #include <functional>
 #include <memory>
@@ -70,3 +73,13 @@ private:
 };
 
 }  // namespace tarnel::bench
+
+// The main of a window benchmark: Qt's application around Google Benchmark.
+#define TARNEL_QT_BENCHMARK_MAIN()                   \
+    int main(int argc, char** argv) {                \
+        QApplication app(argc, argv);                \
+        benchmark::Initialize(&argc, argv);          \
+        benchmark::RunSpecifiedBenchmarks();         \
+        benchmark::Shutdown();                       \
+        return 0;                                    \
+    }

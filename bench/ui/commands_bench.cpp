@@ -140,10 +140,4 @@ BENCHMARK(BM_LoadToPaint)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMil
 }  // namespace
 }  // namespace tarnel
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TARNEL_QT_BENCHMARK_MAIN()

@@ -178,10 +178,4 @@ BENCHMARK(BM_BrightContrastDeferralEndToPaint)
 }  // namespace
 }  // namespace tarnel
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TARNEL_QT_BENCHMARK_MAIN()

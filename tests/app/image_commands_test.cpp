@@ -2,9 +2,6 @@
 
 #include <functional>
 #include <new>
-
-#include "core/pixel_memory.h"
-
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,7 +10,8 @@
 
 #include "app/command_ids.h"
 #include "app/editor.h"
-#include "app/fake_platform.h"
+#include "app/editor_fixture.h"
+#include "core/pixel_memory.h"
 #include "common/test_images.h"
 #include "effects/gaussian_blur.h"
 #include "quantize/color_count.h"
@@ -25,24 +23,7 @@ namespace tarnel {
 namespace {
 
 // An editor after start-up with a loaded picture, driven as the window does.
-struct ImageCommandsFixture : ::testing::Test {
-    test::TempHome home{::testing::UnitTest::GetInstance()->current_test_info()->name()};
-    test::FakePlatform platform;
-    Editor editor{platform};
-
-    void SetUp() override {
-        platform.home = home.folder();
-        editor.loadPreferences();
-        editor.drawStartupImage();
-        editor.finishStartUp();
-    }
-
-    void load(const Image& image) {
-        editor.images().put(kSlotWorking, image);
-        editor.resetHistory();
-        editor.setCursorMode(CursorMode::Mover);
-        editor.fitWindowToImage();
-    }
+struct ImageCommandsFixture : test::EditorFixture {
 
     // A 300 x 200 picture shown centred on the 800 x 450 canvas (image
     // origin at canvas (250, 125)), with canvas (260, 137)-(300, 170)

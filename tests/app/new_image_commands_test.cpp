@@ -3,34 +3,20 @@
 #include <gtest/gtest.h>
 
 #include "app/editor.h"
-#include "app/fake_platform.h"
+#include "app/editor_fixture.h"
 #include "common/test_images.h"
 #include "io/clipboard_image.h"
 
 namespace tarnel {
 namespace {
 
-struct NewImageCommands : ::testing::Test {
-    test::TempHome home{::testing::UnitTest::GetInstance()->current_test_info()->name()};
-    test::FakePlatform platform;
-    Editor editor{platform};
-
+struct NewImageCommands : test::EditorFixture {
     void SetUp() override {
-        platform.home = home.folder();
-        editor.loadPreferences();
-        editor.drawStartupImage();
-        editor.finishStartUp();
+        EditorFixture::SetUp();
         // Something to undo, so that a fresh history shows.
         editor.working().fill(0);
         editor.recordChange(kSlotWorking);
         fitsBefore = platform.resizeCount;
-    }
-
-    void load(const Image& image) {
-        editor.images().put(kSlotWorking, image);
-        editor.resetHistory();
-        editor.setCursorMode(CursorMode::Mover);
-        editor.fitWindowToImage();
     }
 
     void expectFreshNewImage() {
