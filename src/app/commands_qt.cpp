@@ -7,6 +7,7 @@
 #include "app/dispatch.h"
 #include "app/editor.h"
 #include "app/file_commands_qt.h"
+#include "app/floating_placement_qt.h"
 #include "app/image_commands.h"
 #include "app/main_window.h"
 #include "app/view.h"
@@ -15,6 +16,7 @@
 #include "quantize/quantize_window.h"
 #include "adjust/brightness_contrast_window.h"
 #include "io/new_image_dialog.h"
+#include "tools/add_text_dialog.h"
 #include "tools/crop_qt.h"
 #include "tools/help_window.h"
 #include "tools/resize_dialog.h"
@@ -77,8 +79,8 @@ void installCommands(AppContext& context) {
     auto files = std::make_shared<FileState>();  // shared by Load and Save until exit
     d.set(kCmdLoadImage, [&c, files](int) { loadImageCommand(c, *files); }, "load image");
     d.set(kCmdSaveImage, [&c, files](int) { saveImageCommand(c, *files); }, "save image");
-    // Paste floating section and add text have no handler yet: their menu
-    // items show disabled.
+    // Paste floating section floats the clipboard; Add text floats its text.
+    installAddText(c, installFloatingPlacement(c));
     // Effects.
     d.set(kCmdGaussianBlur, [&c](int) { gaussianBlurCommand(c.editor()); }, "gaussian blur");
     d.setRange(kCmdFirstEffect, kCmdLastEffect, [&c](int id) { effectCommand(c.editor(), id); }, "effect");

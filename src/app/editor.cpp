@@ -99,7 +99,7 @@ void Editor::layout() {
     m_view.viewX = l.viewX;
     m_view.viewY = l.viewY;
 
-    setCanvasCursorForMode();
+    resetCanvasCursor();
     redraw(kSlotWorking, false);
 }
 
@@ -135,6 +135,17 @@ void Editor::fitWindowToImage(int slot) {
     layout();
 }
 
+void Editor::drawOverWorking(const std::function<void(Image& canvas)>& draw) {
+    const Image* image = m_images.find(kSlotWorking);
+    if (!image || m_canvas.isNull()) return;
+    m_shownSlot = kSlotWorking;
+    drawImageOnCanvas(m_canvas, *image,
+                      imagePosition(m_canvas.width(), m_canvas.height(), image->width(), image->height(),
+                                    m_view.panX, m_view.panY));
+    draw(m_canvas);
+    repaintAll();
+}
+
 void Editor::updateSelectionStatus() {
     if (m_mode == CursorMode::Mover) return;
     const SelectionRecord& r = m_selection.record();
@@ -157,6 +168,7 @@ void Editor::updateSelectionStatus() {
 // --- canvas input -------------------------------------------------------------
 
 void Editor::mousePress(MouseButton button, int x, int y) {
+    if (m_grab) return;
     if (button != MouseButton::Left) return;
     if (m_mode == CursorMode::Mover) {
         const Image* image = m_images.find(kSlotWorking);
@@ -178,6 +190,10 @@ void Editor::mousePress(MouseButton button, int x, int y) {
 }
 
 void Editor::mouseMove(int x, int y) {
+    if (m_grab) {
+        m_grab->grabMove(x, y);
+        return;
+    }
     if (m_mode == CursorMode::Mover) {
         if (!m_view.drag.dragging || m_canvas.isNull()) return;
         const Point pos = m_view.drag.move(x, y, m_view.panX, m_view.panY);
@@ -201,6 +217,10 @@ void Editor::mouseMove(int x, int y) {
 }
 
 void Editor::mouseRelease(MouseButton button, int x, int y) {
+    if (m_grab) {
+        m_grab->grabRelease(button, x, y);
+        return;
+    }
     if (button == MouseButton::Right) {
         m_platform.postEvent(CustomEvent{kEventPopupRequest, kViewCanvas, 0});
         return;
@@ -228,7 +248,7 @@ void Editor::setCursorMode(CursorMode mode) {
         // Without a selection its geometry goes too (mover mode does not
         // update the field).
         m_platform.setStatusText(1, std::string());
-        setCanvasCursorForMode();
+        resetCanvasCursor();
         repaintAll();
         return;
     }
@@ -385,7 +405,7 @@ void Editor::prepareNextSnapshot() {
     preparePixelsInBackground(image->pixelCount() * sizeof(Color));
 }
 
-void Editor::setCanvasCursorForMode() {
+void Editor::resetCanvasCursor() {
     CursorShape shape = CursorShape::Arrow;
     if (m_view.imageLarger && m_mode == CursorMode::Mover) {
         shape = CursorShape::SizeAll;

@@ -49,6 +49,15 @@ inline constexpr int kSelectionMoveSleepMs = 10;
 enum class MouseButton { Left, Right, Middle };
 
 // The view's offsets and flags (see app/view.h for the mapping).
+// Takes every canvas mouse event while installed (a floating section being
+// placed), in canvas coordinates.
+class CanvasGrab {
+public:
+    virtual ~CanvasGrab() = default;
+    virtual void grabMove(int x, int y) = 0;
+    virtual void grabRelease(MouseButton button, int x, int y) = 0;
+};
+
 struct ViewState {
     int panX = 0, panY = 0;
     int viewX = 0, viewY = 0;
@@ -115,6 +124,18 @@ public:
     void mousePress(MouseButton button, int x, int y);
     void mouseMove(int x, int y);
     void mouseRelease(MouseButton button, int x, int y);
+
+    // --- floating section ------------------------------------------------------
+    // Set while a floating section is placed: the grab receives the canvas's
+    // mouse moves and releases, presses are dropped. nullptr ends it.
+    void setFloating(CanvasGrab* grab) { m_grab = grab; }
+    bool floating() const { return m_grab != nullptr; }
+    // Draws the working image on the canvas at its place (no selection, no
+    // status), lets draw() paint over it, and repaints the canvas.
+    void drawOverWorking(const std::function<void(Image& canvas)>& draw);
+    // The canvas cursor of the mode: four-way move for an image larger than
+    // the canvas in mover mode, the cross in selector mode, else the arrow.
+    void resetCanvasCursor();
 
     // --- cursor modes and selection -----------------------------------------
     CursorMode cursorMode() const { return m_mode; }
@@ -189,7 +210,6 @@ private:
     // change will record, so that recording is a plain copy.
     void prepareNextSnapshot();
     void showHistoryStep(const History::Step& step);
-    void setCanvasCursorForMode();
     void postNotice(const Selection::Notice& notice);
     void refreshTools();
     void repaintAll();
@@ -215,6 +235,7 @@ private:
     std::uint64_t m_revision = 0;
     std::vector<Color> m_currentPalette;
     std::function<void()> m_refreshHook;
+    CanvasGrab* m_grab = nullptr;
 };
 
 }  // namespace tarnel

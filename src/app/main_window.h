@@ -27,10 +27,6 @@ class CanvasWidget;
 
 inline constexpr const char* kMainWindowTitle = "Tarnel_2.0 (x64) ";
 inline constexpr int kStatusFieldFile = 0;
-// Shown when a command needs more memory than there is; nothing changed.
-inline constexpr const char* kOutOfMemoryTitle = "Not enough memory";
-inline constexpr const char* kOutOfMemoryText =
-    "There is not enough memory for this command. The image and its history are unchanged.";
 inline constexpr int kStatusFieldSelection = 1;
 
 class MainWindow final : public QMainWindow {

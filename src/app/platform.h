@@ -56,6 +56,8 @@ struct FontSpec {
     int pointSize = 10;
     bool bold = false;
     bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
     bool highQuality = false;
 };
 
@@ -142,6 +144,11 @@ public:
     virtual void beginLongWork() {}
     virtual void endLongWork() {}
 };
+
+// Shown when a command needs more memory than there is; nothing changed.
+inline constexpr const char* kOutOfMemoryTitle = "Not enough memory";
+inline constexpr const char* kOutOfMemoryText =
+    "There is not enough memory for this command. The image and its history are unchanged.";
 
 // The wait cursor for the lifetime of a scope.
 class LongWork {

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QImage>
@@ -24,6 +23,7 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/paths.h"
+#include "tools/font_requester_dialog.h"
 
 namespace tarnel {
 
@@ -159,6 +159,8 @@ QFont toQFont(const FontSpec& fontSpec) {
     font.setPixelSize(static_cast<int>(std::lround(fontSpec.pointSize * kTextDpi / kPointsPerInch)));
     font.setBold(fontSpec.bold);
     font.setItalic(fontSpec.italic);
+    font.setUnderline(fontSpec.underline);
+    font.setStrikeOut(fontSpec.strikeOut);
     if (fontSpec.highQuality) font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferQuality | QFont::PreferAntialias));
     return font;
 }
@@ -358,12 +360,9 @@ std::optional<Color> QtPlatform::chooseColor(Color initial) {
     return rgb(chosen.red(), chosen.green(), chosen.blue());
 }
 
-std::optional<QFont> QtPlatform::chooseFont(const QFont& initial) {
-    if (m_fontAnswerer) return m_fontAnswerer(initial);
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, dialogParent());
-    if (!ok) return std::nullopt;
-    return font;
+std::optional<TextFont> QtPlatform::chooseTextFont(const TextFont& initial) {
+    if (m_textFontAnswerer) return m_textFontAnswerer(initial);
+    return runFontRequester(dialogParent(), initial, [this](Color c) { return chooseColor(c); });
 }
 
 }  // namespace tarnel

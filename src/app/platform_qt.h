@@ -20,6 +20,7 @@
 
 #include "app/clipboard_qt.h"
 #include "app/platform.h"
+#include "tools/text_bitmap.h"
 
 class QColor;
 class QImage;
@@ -97,7 +98,8 @@ public:
                                         QString* selectedFilter = nullptr);
     // Colours as 0x00BBGGRR.
     std::optional<Color> chooseColor(Color initial);
-    std::optional<QFont> chooseFont(const QFont& initial);
+    // Add text's font requester: name, size, style flags and colour.
+    std::optional<TextFont> chooseTextFont(const TextFont& initial);
 
     // --- test hooks ------------------------------------------------------------
     struct Question {
@@ -117,8 +119,8 @@ public:
     void setColorAnswerer(std::function<std::optional<Color>(Color initial)> answerer) {
         m_colorAnswerer = std::move(answerer);
     }
-    void setFontAnswerer(std::function<std::optional<QFont>(const QFont& initial)> answerer) {
-        m_fontAnswerer = std::move(answerer);
+    void setTextFontAnswerer(std::function<std::optional<TextFont>(const TextFont& initial)> answerer) {
+        m_textFontAnswerer = std::move(answerer);
     }
     // Replaces the home folder (tests keep the preferences file in a
     // temporary folder). Give it with a trailing separator.
@@ -141,7 +143,7 @@ private:
     std::vector<Question> m_asked;
     std::function<std::optional<QString>(const QString&)> m_fileAnswerer;
     std::function<std::optional<Color>(Color)> m_colorAnswerer;
-    std::function<std::optional<QFont>(const QFont&)> m_fontAnswerer;
+    std::function<std::optional<TextFont>(const TextFont&)> m_textFontAnswerer;
     std::optional<std::string> m_homeOverride;
     std::optional<Size> m_desktopOverride;
     bool m_sleepEnabled = true;

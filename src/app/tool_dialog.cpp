@@ -63,11 +63,13 @@ QLabel* ToolDialog::addLabel(const char* text, Box box) {
     return label;
 }
 
-void ToolDialog::addButtons(int okX, int okY, int cancelX, int cancelY) {
+void ToolDialog::addButtons(int okX, int okY, int cancelX, int cancelY, int height) {
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    place(ok, {okX, okY, kControlWidth, kControlHeight});
-    place(cancel, {cancelX, cancelY, kControlWidth, kControlHeight});
+    ok->setObjectName(QStringLiteral("ok"));
+    cancel->setObjectName(QStringLiteral("cancel"));
+    place(ok, {okX, okY, kControlWidth, height});
+    place(cancel, {cancelX, cancelY, kControlWidth, height});
     // Enter always means OK, also with the focus on Cancel.
     cancel->setAutoDefault(false);
     ok->setAutoDefault(false);

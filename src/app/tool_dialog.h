@@ -42,8 +42,9 @@ protected:
     // A 60 x 25 text field at (x, y); name is its object name.
     QLineEdit* addField(int x, int y, const std::string& text, const char* name);
     QLabel* addLabel(const char* text, Box box);
-    // The OK (the default button) and Cancel buttons, 60 x 25 each.
-    void addButtons(int okX, int okY, int cancelX, int cancelY);
+    // The OK (the default button) and Cancel buttons, 60 x height each.
+    static constexpr int kButtonHeight = 25;
+    void addButtons(int okX, int okY, int cancelX, int cancelY, int height = kButtonHeight);
 
 private:
     AppContext& m_context;

@@ -8,7 +8,7 @@ namespace tarnel {
 
 inline constexpr int kSlotWorking = 4;           // the image in view; every operation works on it
 inline constexpr int kSlotHistogramGraph = 5;    // histogram graph
-inline constexpr int kSlotScratch = 6;           // blur selection copy, tool previews, floating section, text bitmap
+inline constexpr int kSlotScratch = 6;           // blur selection copy, tool previews
 inline constexpr int kSlotPreview = 7;           // quantize preview and brightness/contrast base
 inline constexpr int kSlotSelectedArea = 8;      // area analysed by the histogram and palette windows
 inline constexpr int kSlotPaletteSwatches = 9;
