@@ -57,6 +57,9 @@ private:
         disable(window.toolBar());
         for (int n = 0; n < kWindowCount; ++n) disable(m_context.toolWindow(n));
         window.canvas()->setMouseTracking(true);
+        // The keys must reach the placement, also right after a dialog.
+        window.activateWindow();
+        m_context.platform().focusCanvas();
     }
 
     void unbind() {
@@ -65,9 +68,13 @@ private:
         Dispatch& d = m_context.dispatch();
         d.setInterceptor(std::move(m_previousInterceptor));
         d.setWindowHandler(kWindowMain, std::move(m_previousHandler));
-        // The key that ended the placement may still be delivering its signal.
+        // The key that ended the placement may still be delivering its
+        // signal: disabled now (a next placement's keys must not compete with
+        // them), deleted later.
         for (const QPointer<QShortcut>& key : m_keys) {
-            if (key) key->deleteLater();
+            if (!key) continue;
+            key->setEnabled(false);
+            key->deleteLater();
         }
         m_keys.clear();
         for (const QPointer<QWidget>& widget : m_disabled) {

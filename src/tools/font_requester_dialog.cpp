@@ -49,7 +49,9 @@ std::optional<TextFont> runFontRequester(QWidget* parent, const TextFont& initia
     swatch->setColor(initial.color);
     swatch->setFixedSize(25, 25);
     auto* sample = new QLabel(QString::fromLatin1(kSampleText), &dialog);
-    sample->setMinimumHeight(kSampleHeight);
+    // A fixed box: a large sample is clipped rather than growing the dialog.
+    sample->setFixedHeight(kSampleHeight);
+    sample->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Font"), family);
