@@ -8,6 +8,7 @@
 #include "app/canvas_widget.h"
 #include "app/commands_qt.h"
 #include "app/main_window.h"
+#include "app/open_file_qt.h"
 #include "app/startup_image.h"
 #include "app/view.h"
 
@@ -57,6 +58,7 @@ bool AppContext::start() {
     const Point at = m_editor->initialWindowPosition();
     m_window->move(at.x, at.y);
     m_window->build();
+    acceptFileDrops(*this);
     m_platform.attach(m_window.get(), m_window->canvas());
 
     m_editor->drawStartupImage();

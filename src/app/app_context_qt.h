@@ -20,6 +20,7 @@
 #include "app/dispatch.h"
 #include "app/editor.h"
 #include "app/platform_qt.h"
+#include "io/file_requests.h"
 
 class QWidget;
 
@@ -47,6 +48,8 @@ public:
     Dispatch& dispatch() { return m_dispatch; }
     MainWindow& window() { return *m_window; }
     bool hasWindow() const { return static_cast<bool>(m_window); }
+    // What Load and Save share until exit (load folder, filters, name).
+    FileState& files() { return m_files; }
 
     // --- quitting ----------------------------------------------------------
     // The Quit command and the close box: sets the quit flag and asks "Are
@@ -75,6 +78,7 @@ private:
     std::unique_ptr<Editor> m_editor;
     Dispatch m_dispatch;
     std::unique_ptr<MainWindow> m_window;
+    FileState m_files;
     std::vector<std::function<void()>> m_refreshListeners;
     QPointer<QWidget> m_toolWindows[kWindowCount];
     std::function<void()> m_quitHandler;

@@ -76,9 +76,8 @@ void installCommands(AppContext& context) {
     installResizeDialogs(c);
 
     // Files and clipboard.
-    auto files = std::make_shared<FileState>();  // shared by Load and Save until exit
-    d.set(kCmdLoadImage, [&c, files](int) { loadImageCommand(c, *files); }, "load image");
-    d.set(kCmdSaveImage, [&c, files](int) { saveImageCommand(c, *files); }, "save image");
+    d.set(kCmdLoadImage, [&c](int) { loadImageCommand(c, c.files()); }, "load image");
+    d.set(kCmdSaveImage, [&c](int) { saveImageCommand(c, c.files()); }, "save image");
     // Paste floating section floats the clipboard; Add text floats its text.
     installAddText(c, installFloatingPlacement(c));
     // Effects.

@@ -84,6 +84,11 @@ void loadImageCommand(AppContext& context, FileState& state) {
     runLoadCommand(host, state);
 }
 
+void loadNamedImage(AppContext& context, FileState& state, const std::string& path) {
+    EditorFileHost host(context);
+    loadNamedFile(host, state, path);
+}
+
 void saveImageCommand(AppContext& context, FileState& state) {
     EditorFileHost host(context);
     runSaveCommand(host, state);

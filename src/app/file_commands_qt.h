@@ -12,5 +12,7 @@ class AppContext;
 // state lives as long as the editor; the two commands share it.
 void loadImageCommand(AppContext& context, FileState& state);
 void saveImageCommand(AppContext& context, FileState& state);
+// Load of a file named without the requester (command line, drop).
+void loadNamedImage(AppContext& context, FileState& state, const std::string& path);
 
 }  // namespace tarnel

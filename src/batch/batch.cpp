@@ -399,6 +399,10 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
             result.help = true;
             return result;
         }
+        if (arg == "--version" || arg == "-v") {
+            result.version = true;
+            return result;
+        }
         if (arg == "--time") {
             job.time = true;
         } else if (arg == "--area" || arg.rfind("--area=", 0) == 0) {

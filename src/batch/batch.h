@@ -102,9 +102,10 @@ struct Job {
 };
 
 struct ParseResult {
-    bool help = false;  // --help was given: print usage and stop
+    bool help = false;     // --help was given: print usage and stop
+    bool version = false;  // --version was given: print the version and stop
     std::optional<Job> job;
-    std::string error;  // one line, set when job is empty and help is false
+    std::string error;  // one line, set when job is empty and neither flag is set
 };
 
 // Parses the arguments after the program name.

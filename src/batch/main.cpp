@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "batch/batch.h"
+#include "core/version.h"
 #include "io/os_files.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,10 @@ int main(int argc, char** argv) {
     const ParseResult parsed = parseArguments(args);
     if (parsed.help) {
         std::cout << usageText();
+        return kExitOk;
+    }
+    if (parsed.version) {
+        std::cout << "tarnel-batch " << tarnel::kVersion << "\n";
         return kExitOk;
     }
     if (!parsed.job) {

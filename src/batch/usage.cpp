@@ -20,6 +20,7 @@ Options
                    the encode to standard error, elapsed and processor time
                    ("time blur: 10.2 ms, cpu 9.9 ms").
   --help, -h       print this text.
+  --version, -v    print the version.
 
 Steps
   quantize=METHOD[,LIMIT][,dither]
@@ -62,8 +63,18 @@ Steps
         standard output and go on.
 
 Colours are written RRGGBB, red first.
-Exit status: 0 success, 1 unreadable input, unwritable output or a failed
-step, 2 bad arguments.
+
+Output
+  Standard output carries only the results of count-colors, one decimal
+  number and a newline per step, in step order. Standard error carries
+  errors and warnings, one line each starting "tarnel-batch: " (a damaged
+  input that loads in part is a warning), and the --time lines.
+
+Exit status
+  0  success (also after --help and --version)
+  1  unreadable input, unwritable output or a failed step; OUTPUT is not
+     written
+  2  bad arguments
 
 Examples
   tarnel-batch photo.jpg small.png resize=960x540 quantize=adaptive,64,dither

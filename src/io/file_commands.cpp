@@ -16,7 +16,10 @@ void runLoadCommand(FileCommandHost& host, FileState& state) {
     state.currentFilePath = host.currentFilePath();
     const FileChoice choice = host.openFileRequester(loadRequest(state));
     if (choice.path.empty()) return;
+    loadChosenFile(host, state, choice);
+}
 
+void loadChosenFile(FileCommandHost& host, FileState& state, const FileChoice& choice) {
     // The chosen file becomes the current one before decoding, so a later
     // Save offers its name and folder even when it fails to load.
     acceptLoadChoice(state, choice.path, choice.filterIndex);
@@ -32,6 +35,12 @@ void runLoadCommand(FileCommandHost& host, FileState& state) {
     else if (!loaded.damage.empty())
         host.showError(std::string(kLoadErrorTitle), std::string(kDamagedFileText) + "\n\"" + choice.path +
                                                          "\": " + loaded.damage);
+}
+
+void loadNamedFile(FileCommandHost& host, FileState& state, const std::string& path) {
+    state.currentFilePath = host.currentFilePath();
+    // No requester was shown: the filter the next one preselects stays.
+    loadChosenFile(host, state, FileChoice{path, state.loadFilterIndex});
 }
 
 void runSaveCommand(FileCommandHost& host, FileState& state) {

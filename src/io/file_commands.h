@@ -58,6 +58,11 @@ public:
 bool pathExists(const std::string& path);
 
 void runLoadCommand(FileCommandHost& host, FileState& state);
+// What Load does once its requester returned choice.
+void loadChosenFile(FileCommandHost& host, FileState& state, const FileChoice& choice);
+// Load without the requester, of a file named otherwise (the command line,
+// a drop): as if it had been chosen with the filter last used.
+void loadNamedFile(FileCommandHost& host, FileState& state, const std::string& path);
 void runSaveCommand(FileCommandHost& host, FileState& state);
 
 }  // namespace tarnel

@@ -219,6 +219,7 @@ TEST(BatchParse, CommandLines) {
 
     EXPECT_TRUE(parseArguments({"--help"}).help);
     EXPECT_TRUE(parseArguments({"in.png", "-h"}).help);
+    EXPECT_TRUE(parseArguments({"--version"}).version);
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {},
