@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds everything and runs every test:
-#  1. the release build: core unit tests and offscreen Qt UI tests;
+#  1. the release build: core unit tests and offscreen Qt UI tests, then
+#     its installation and Debian package checked (scripts/check-install.sh);
 #  2. a clang build with AddressSanitizer and UndefinedBehaviorSanitizer of
 #     the core and its tests, plus the fuzz targets replayed over their seeds.
 set -euo pipefail
@@ -11,6 +12,7 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$jobs"
+scripts/check-install.sh build
 
 CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARNEL_BUILD_UI=OFF -DTARNEL_FUZZ=ON
