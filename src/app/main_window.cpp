@@ -54,6 +54,23 @@ const EmbeddedIcon kEmbeddedIcons[] = {
     {kSlotIconSelector, ":/app/selector.png"},   {kSlotIconMover, ":/app/mover.png"},
 };
 
+// The toolbar icon of a slot: the decoded image, and where the screen has
+// more pixels per unit the resource drawn at that density (NAME@2x.png).
+constexpr int kDenseIconRatio = 2;
+QIcon slotIcon(const Image& image, int slot) {
+    QIcon icon(QPixmap::fromImage(toQImage(image)));
+    for (const EmbeddedIcon& embedded : kEmbeddedIcons) {
+        if (embedded.slot != slot) continue;
+        QString dense = QString::fromLatin1(embedded.resource);
+        dense.insert(dense.lastIndexOf(QLatin1Char('.')), QStringLiteral("@%1x").arg(kDenseIconRatio));
+        QPixmap pixmap(dense);
+        if (pixmap.isNull()) break;
+        pixmap.setDevicePixelRatio(kDenseIconRatio);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 // Gives a bar the platform's window colour explicitly, so that it does not
 // inherit the main window's.
 void keepPlatformColours(QWidget* widget) {
@@ -220,7 +237,7 @@ void MainWindow::buildToolBar() {
         }
         QIcon icon;
         if (row->iconSlot >= 0) {
-            if (const Image* image = images.find(row->iconSlot)) icon = QIcon(QPixmap::fromImage(toQImage(*image)));
+            if (const Image* image = images.find(row->iconSlot)) icon = slotIcon(*image, row->iconSlot);
         } else {
             icon = QIcon::fromTheme(QString::fromLatin1(row->iconTheme), style()->standardIcon(row->iconFallback));
         }

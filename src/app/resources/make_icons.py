@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the six 16 x 16 toolbar icons as PNG files (standard library only).
+"""Draws the six 16 x 16 toolbar icons as PNG files (standard library only),
+and each again at twice the size (NAME@2x.png) for screens of twice the
+pixel density.
 
 Run from this folder: python3 make_icons.py. The arrows are RGBA with a
 transparent background; the other four are RGB on the toolbar's grey.
@@ -14,7 +16,7 @@ GREY = (239, 239, 239)
 
 
 def write_png(path, pixels, alpha):
-    """pixels: rows of (r, g, b, a) tuples."""
+    """pixels: rows of (r, g, b, a) tuples, as many as there are columns."""
     colour_type = 6 if alpha else 2
     raw = bytearray()
     for row in pixels:
@@ -25,25 +27,26 @@ def write_png(path, pixels, alpha):
         body = tag + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
     png = b"\x89PNG\r\n\x1a\n"
-    png += chunk(b"IHDR", struct.pack(">IIBBBBB", SIZE, SIZE, 8, colour_type, 0, 0, 0))
+    png += chunk(b"IHDR", struct.pack(">IIBBBBB", len(pixels), len(pixels), 8, colour_type, 0, 0, 0))
     png += chunk(b"IDAT", zlib.compress(bytes(raw), 9))
     png += chunk(b"IEND", b"")
     with open(path, "wb") as f:
         f.write(png)
 
 
-def render(layers, background):
-    """layers: list of (inside(x, y) -> bool, (r, g, b)), painted in order.
-    background: (r, g, b) or None for transparent."""
+def render(layers, background, scale=1):
+    """layers: list of (inside(x, y) -> bool, (r, g, b)), painted in order,
+    in 16 x 16 units. background: (r, g, b) or None for transparent. scale:
+    output pixels per unit."""
     out = []
-    for py in range(SIZE):
+    for py in range(SIZE * scale):
         row = []
-        for px in range(SIZE):
+        for px in range(SIZE * scale):
             acc = [0.0, 0.0, 0.0, 0.0]
             for sy in range(SS):
                 for sx in range(SS):
-                    x = px + (sx + 0.5) / SS
-                    y = py + (sy + 0.5) / SS
+                    x = (px + (sx + 0.5) / SS) / scale
+                    y = (py + (sy + 0.5) / SS) / scale
                     colour = None
                     for inside, c in layers:
                         if inside(x, y):
@@ -194,12 +197,17 @@ def palette():
 def main():
     undo_layers = [(undo_outline(), DARK_BLUE), (undo_shape(), BLUE)]
     redo_layers = [(mirrored(undo_outline()), DARK_BLUE), (mirrored(undo_shape()), BLUE)]
-    write_png("undo.png", render(undo_layers, None), True)
-    write_png("redo.png", render(redo_layers, None), True)
-    write_png("selector.png", render(selector(), GREY), False)
-    write_png("mover.png", render(mover(), GREY), False)
-    write_png("histogram.png", render(histogram(), GREY), False)
-    write_png("palette.png", render(palette(), GREY), False)
+    icons = (
+        ("undo", undo_layers, None),
+        ("redo", redo_layers, None),
+        ("selector", selector(), GREY),
+        ("mover", mover(), GREY),
+        ("histogram", histogram(), GREY),
+        ("palette", palette(), GREY),
+    )
+    for name, layers, background in icons:
+        for scale, suffix in ((1, ""), (2, "@2x")):
+            write_png(name + suffix + ".png", render(layers, background, scale), background is None)
 
 
 if __name__ == "__main__":
