@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-liberation xvfb xauth
   python3-pil
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file man-db
 )
 missing=()
 for p in "${packages[@]}"; do

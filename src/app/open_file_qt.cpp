@@ -63,7 +63,8 @@ private:
 
 bool mayStartLoad(AppContext& context) {
     return context.hasWindow() && QApplication::activeModalWidget() == nullptr &&
-           context.dispatch().currentCommand() < 0 && !context.dispatch().hasInterceptor();
+           context.dispatch().currentCommand() < 0 && !context.dispatch().hasInterceptor() &&
+           !context.editor().floating();
 }
 
 bool openImageFile(AppContext& context, const std::string& path) {

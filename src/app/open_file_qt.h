@@ -13,7 +13,7 @@ class AppContext;
 // The one answer to "may a load start now?", for every way of loading
 // without the requester. No while a dialog, message box or requester is
 // open (they hold the main window's commands), while a command is running
-// or while a modal placement reads the commands itself.
+// or while a floating section is being placed (it reads the commands itself).
 bool mayStartLoad(AppContext& context);
 
 // Loads path as Load would; false (and nothing changes) when a load may not
