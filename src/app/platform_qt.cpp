@@ -98,7 +98,8 @@ std::optional<QString> runFileDialog(QWidget* parent, QFileDialog::AcceptMode mo
         // only its label.
         const QString chosen = dialog.selectedNameFilter();
         for (const QString& f : filters) {
-            if (f == chosen || f.section(QStringLiteral(" ("), 0, 0) == chosen) {
+            // A label may hold " (" itself: the patterns start at the last one.
+            if (f == chosen || f.left(f.lastIndexOf(QStringLiteral(" ("))) == chosen) {
                 *selectedFilter = f;
                 break;
             }

@@ -11,6 +11,7 @@ const char* formatName(ImageFormat format) {
         case ImageFormat::Jpeg2000: return "JPEG 2000";
         case ImageFormat::Bmp: return "BMP";
         case ImageFormat::Ico: return "ICO";
+        case ImageFormat::PngIndexed: return "palette PNG";
     }
     return "unknown";
 }

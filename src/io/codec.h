@@ -16,7 +16,9 @@
 
 namespace tarnel {
 
-enum class ImageFormat { Png, Jpeg, Jpeg2000, Bmp, Ico };
+// PngIndexed is written only: a palette PNG (io/png_indexed.h), which reads
+// back as Png.
+enum class ImageFormat { Png, Jpeg, Jpeg2000, Bmp, Ico, PngIndexed };
 
 const char* formatName(ImageFormat format);
 

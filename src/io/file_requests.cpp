@@ -9,12 +9,13 @@
 namespace tarnel {
 namespace {
 
-constexpr std::array<SaveFilter, 5> kSaveFilters = {{
+constexpr std::array<SaveFilter, 6> kSaveFilters = {{
     {".png", ImageFormat::Png, kDefaultQualitySetting},
     {".jpg", ImageFormat::Jpeg, 8},
     {".jpeg", ImageFormat::Jpeg, 8},
     {".jp2", ImageFormat::Jpeg2000, 3},
     {".bmp", ImageFormat::Bmp, kDefaultQualitySetting},
+    {".png", ImageFormat::PngIndexed, kDefaultQualitySetting},
 }};
 
 // Extensions that select a save filter, in the order they are compared.

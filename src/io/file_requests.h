@@ -15,7 +15,8 @@ inline constexpr std::string_view kLoadFilterList =
     "all supported formats|*.png;*.jpg;*.jpeg;*.jp2;;*.bmp|*.png|*.png|*.jpg, *.jpeg|*.jpg;*.jpeg|"
     "*.jpeg2000|*.jp2|*.bmp|*.bmp|all files|*.*";
 inline constexpr std::string_view kSaveFilterList =
-    "image.png|*.png|image.jpg|*.jpg|image.jpeg|*.jpeg|image.jpeg2000|*.jp2|image.bmp|*.bmp";
+    "image.png|*.png|image.jpg|*.jpg|image.jpeg|*.jpeg|image.jpeg2000|*.jp2|image.bmp|*.bmp|"
+    "image (indexed).png|*.png";
 
 inline constexpr std::string_view kLoadTitle = "Select image to process";
 inline constexpr std::string_view kSaveTitle = "Save image";

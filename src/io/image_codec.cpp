@@ -8,6 +8,7 @@
 #include "io/jp2_codec.h"
 #include "io/jpeg_codec.h"
 #include "io/png_codec.h"
+#include "io/png_indexed.h"
 
 namespace tarnel {
 namespace {
@@ -38,6 +39,7 @@ DecodeResult decodeImage(std::span<const std::uint8_t> data, const DecodeLimits&
             case ImageFormat::Png: return decodePng(data, limits);
             case ImageFormat::Jpeg: return decodeJpeg(data, limits);
             case ImageFormat::Jpeg2000: return decodeJpeg2000(data, limits);
+            case ImageFormat::PngIndexed: break;  // never detected: it reads as Png
         }
     } catch (const std::bad_alloc&) {
         return decodeFailure(DecodeError::TooLarge, "not enough memory for the image");
@@ -56,6 +58,7 @@ std::string encodeImage(const Image& image, ImageFormat format, int qualitySetti
             case ImageFormat::Jpeg: return encodeJpeg(image, std::max(jpegQualityFor(qualitySetting), 1), out);
             case ImageFormat::Jpeg2000: return encodeJpeg2000(image, jpeg2000RateFor(qualitySetting), out);
             case ImageFormat::Bmp: return encodeBmp(image, out);
+            case ImageFormat::PngIndexed: return encodeIndexedPng(image, out);
             case ImageFormat::Ico: break;
         }
     } catch (const std::bad_alloc&) {

@@ -54,7 +54,8 @@ TEST(FileRequests, FilterListsInQtSyntax) {
     EXPECT_EQ(load[2], "*.jpg, *.jpeg (*.jpg *.jpeg)");
     EXPECT_EQ(load[5], "all files (*)");  // every file, also one without a dot
     EXPECT_EQ(joinQtFilters(qtFilters(kSaveFilterList)),
-              "image.png (*.png);;image.jpg (*.jpg);;image.jpeg (*.jpeg);;image.jpeg2000 (*.jp2);;image.bmp (*.bmp)");
+              "image.png (*.png);;image.jpg (*.jpg);;image.jpeg (*.jpeg);;image.jpeg2000 (*.jp2);;image.bmp (*.bmp);;"
+              "image (indexed).png (*.png)");
 }
 
 TEST(FileRequests, LoadOpensInTheRememberedFolderThenFollowsTheLastChoice) {
@@ -106,6 +107,8 @@ TEST(FileRequests, SavePathTakesTheFiltersExtension) {
     EXPECT_EQ(saveFilter(3).qualitySetting, 3);
     EXPECT_EQ(saveFilter(1).qualitySetting, 8);
     EXPECT_EQ(saveFilter(4).format, ImageFormat::Bmp);
+    EXPECT_EQ(savePathFor("C:\\x\\poster.bmp", 5), "C:\\x\\poster.png");
+    EXPECT_EQ(saveFilter(5).format, ImageFormat::PngIndexed);
 }
 
 TEST(FileRequests, StatusText) {

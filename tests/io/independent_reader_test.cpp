@@ -11,6 +11,7 @@
 
 #include "common/test_images.h"
 #include "io/image_file.h"
+#include "io/png_indexed.h"
 
 namespace tarnel {
 namespace {
@@ -116,6 +117,28 @@ TEST_F(IndependentReader, LossyFilesDecodeAlikeInBothReaders) {
         }
         EXPECT_LT(difference / (48.0 * 32.0 * 3.0), 1.5);
     }
+}
+
+TEST_F(IndependentReader, PalettePngsHaveOurExactPixels) {
+    for (const int colors : {2, 3, 17, 256})
+        for (const int depth : {24, 32}) {
+            SCOPED_TRACE(testing::Message() << colors << " colours, depth " << depth);
+            Image image(9, 31, depth);
+            for (std::size_t i = 0; i < image.pixelCount(); ++i) {
+                const int k = static_cast<int>(i % static_cast<std::size_t>(colors));
+                image.data()[i] = rgba(k, 255 - k, (k * 7) & 0xFF, depth == 32 && k % 2 ? 64 : depth == 32 ? 255 : 0);
+            }
+            const fs::path file = m_dir / "p.png";
+            ASSERT_TRUE(saveImageFile(file.string(), image, ImageFormat::PngIndexed).ok);
+            const Dump d = dump(file);
+            EXPECT_EQ(d.mode, "P");
+            ASSERT_EQ(d.rgba.size(), image.pixelCount() * 4);
+            for (std::size_t i = 0; i < image.pixelCount(); ++i) {
+                const Color c = image.data()[i];
+                const std::uint8_t* p = d.rgba.data() + 4 * i;
+                ASSERT_EQ(rgba(p[0], p[1], p[2], p[3]), depth == 32 ? c : c | 0xFF000000u) << i;
+            }
+        }
 }
 
 }  // namespace

@@ -1,0 +1,213 @@
+#include "io/png_indexed.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <array>
+#include <csetjmp>
+#include <cstring>
+#include <numeric>
+#include <tuple>
+
+namespace tarnel {
+namespace {
+
+constexpr int kCompressionLevel = 9;  // as the RGB writer
+constexpr Color kOpaque = 0xFF000000u;
+
+// Open addressing over a power of two four times the palette limit, so a
+// probe sequence stays short even when the table is full.
+constexpr std::uint32_t kTableBits = 10;
+constexpr std::uint32_t kTableSize = 1u << kTableBits;
+
+class ColorTable {
+public:
+    // The slot of c, inserted when new; -1 when c is new and the table
+    // already holds 256 colours.
+    int find(Color c) {
+        std::uint32_t slot = (c * 0x9E3779B1u) >> (32 - kTableBits);
+        while (m_used[slot]) {
+            if (m_key[slot] == c) return static_cast<int>(slot);
+            slot = (slot + 1) & (kTableSize - 1);
+        }
+        if (m_size == kMaxPaletteColors) return -1;
+        m_used[slot] = true;
+        m_key[slot] = c;
+        m_slots[static_cast<std::size_t>(m_size++)] = static_cast<std::uint16_t>(slot);
+        return static_cast<int>(slot);
+    }
+    int size() const { return m_size; }
+    Color key(int slot) const { return m_key[static_cast<std::size_t>(slot)]; }
+    int slotOf(int entry) const { return m_slots[static_cast<std::size_t>(entry)]; }
+
+private:
+    std::array<Color, kTableSize> m_key{};
+    std::array<bool, kTableSize> m_used{};
+    std::array<std::uint16_t, kMaxPaletteColors> m_slots{};
+    int m_size = 0;
+};
+
+struct WriteState {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ByteSink* out = nullptr;
+    char message[200] = {};
+
+    ~WriteState() {
+        if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
+    }
+};
+
+[[noreturn]] void onError(png_structp png, png_const_charp text) {
+    auto* state = static_cast<WriteState*>(png_get_error_ptr(png));
+    std::strncpy(state->message, text ? text : "", sizeof state->message - 1);
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp, png_const_charp) {}
+
+void writeToSink(png_structp png, png_bytep in, png_size_t length) {
+    auto* s = static_cast<WriteState*>(png_get_io_ptr(png));
+    if (!s->out->write(in, length)) png_error(png, "writing failed");
+}
+
+void flushSink(png_structp) {}
+
+// Packs one row of indices at depth bits each, leftmost pixel in the high
+// bits of each byte, as PNG stores them.
+void packRow(const std::uint8_t* indices, int width, int depth, png_bytep out) {
+    if (depth == 8) {
+        std::memcpy(out, indices, static_cast<std::size_t>(width));
+        return;
+    }
+    const int perByte = 8 / depth;
+    const int bytes = (width + perByte - 1) / perByte;
+    for (int b = 0, x = 0; b < bytes; ++b) {
+        unsigned value = 0;
+        for (int k = 0; k < perByte; ++k, ++x)
+            value = (value << depth) | (x < width ? indices[x] : 0u);
+        out[b] = static_cast<png_byte>(value);
+    }
+}
+
+// Only trivial locals: libpng may longjmp out of here.
+bool writePalettePng(WriteState* s, const IndexedPixels* pixels, int width, int height, png_bytep rowBuffer,
+                     const png_color* entries, const png_byte* alphas, int translucent) {
+    if (setjmp(png_jmpbuf(s->png))) return false;
+    png_structp png = s->png;
+    const int depth = pngBitDepthFor(static_cast<int>(pixels->palette.size()));
+    png_set_write_fn(png, s, writeToSink, flushSink);
+    png_set_IHDR(png, s->info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), depth,
+                 PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_PLTE(png, s->info, entries, static_cast<int>(pixels->palette.size()));
+    if (translucent > 0) png_set_tRNS(png, s->info, alphas, translucent, nullptr);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, kCompressionLevel);
+    png_write_info(png, s->info);
+    const std::uint8_t* row = pixels->indices.data();
+    for (int y = 0; y < height; ++y, row += width) {
+        packRow(row, width, depth, rowBuffer);
+        png_write_row(png, rowBuffer);
+    }
+    png_write_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+int pngBitDepthFor(int paletteSize) {
+    if (paletteSize <= 2) return 1;
+    if (paletteSize <= 4) return 2;
+    if (paletteSize <= 16) return 4;
+    return 8;
+}
+
+std::optional<IndexedPixels> indexPixels(const Image& image) {
+    if (image.isNull()) return std::nullopt;
+    // A 24-bit image's top byte means nothing: its colours are written opaque.
+    const Color keep = image.depth() == 32 ? 0xFFFFFFFFu : kColorMask;
+    const Color add = image.depth() == 32 ? 0u : kOpaque;
+    ColorTable table;
+    std::array<std::uint64_t, kTableSize> counts{};
+    // Runs of one colour are common in quantized images; the last colour's
+    // slot is kept to skip the hash for them.
+    Color last = 0;
+    int lastSlot = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const Color* row = image.row(y);
+        for (int x = 0; x < image.width(); ++x) {
+            const Color c = (row[x] & keep) | add;
+            if (c != last || lastSlot < 0) {
+                lastSlot = table.find(c);
+                if (lastSlot < 0) return std::nullopt;
+                last = c;
+            }
+            ++counts[static_cast<std::size_t>(lastSlot)];
+        }
+    }
+
+    std::vector<int> order(static_cast<std::size_t>(table.size()));
+    std::iota(order.begin(), order.end(), 0);
+    auto sortKey = [&](int entry) {
+        const int slot = table.slotOf(entry);
+        const Color c = table.key(slot);
+        return std::tuple(alphaOf(c) == 255, ~counts[static_cast<std::size_t>(slot)], c);
+    };
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return sortKey(a) < sortKey(b); });
+
+    IndexedPixels result;
+    std::array<std::uint8_t, kTableSize> indexOfSlot{};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const int slot = table.slotOf(order[i]);
+        result.palette.push_back(table.key(slot));
+        indexOfSlot[static_cast<std::size_t>(slot)] = static_cast<std::uint8_t>(i);
+    }
+    result.indices.resize(image.pixelCount());
+    std::uint8_t* out = result.indices.data();
+    lastSlot = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const Color* row = image.row(y);
+        for (int x = 0; x < image.width(); ++x) {
+            const Color c = (row[x] & keep) | add;
+            if (c != last || lastSlot < 0) {
+                lastSlot = table.find(c);
+                last = c;
+            }
+            *out++ = indexOfSlot[static_cast<std::size_t>(lastSlot)];
+        }
+    }
+    return result;
+}
+
+std::string encodeIndexedPng(const IndexedPixels& pixels, int width, int height, ByteSink& out) {
+    const std::size_t count = pixels.palette.size();
+    if (count == 0 || count > static_cast<std::size_t>(kMaxPaletteColors)) return "a palette PNG needs 1 to 256 colours";
+    std::array<png_color, kMaxPaletteColors> entries{};
+    std::array<png_byte, kMaxPaletteColors> alphas{};
+    int translucent = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Color c = pixels.palette[i];
+        entries[i] = {static_cast<png_byte>(redOf(c)), static_cast<png_byte>(greenOf(c)),
+                      static_cast<png_byte>(blueOf(c))};
+        alphas[i] = static_cast<png_byte>(alphaOf(c));
+        if (alphaOf(c) < 255) translucent = static_cast<int>(i) + 1;
+    }
+    std::vector<png_byte> rowBuffer(static_cast<std::size_t>(width));
+    WriteState state;
+    state.out = &out;
+    state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onError, onWarning);
+    if (state.png) state.info = png_create_info_struct(state.png);
+    if (!state.png || !state.info) return "libpng could not start";
+    if (!writePalettePng(&state, &pixels, width, height, rowBuffer.data(), entries.data(), alphas.data(), translucent))
+        return std::string("PNG encoding failed: ") + state.message;
+    return {};
+}
+
+std::string encodeIndexedPng(const Image& image, ByteSink& out) {
+    if (image.isNull()) return "there is no image to write";
+    const std::optional<IndexedPixels> pixels = indexPixels(image);
+    if (!pixels) return kTooManyColorsForPalette;
+    return encodeIndexedPng(*pixels, image.width(), image.height(), out);
+}
+
+}  // namespace tarnel
