@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "batch/steps.h"
+#include "quantize/quality.h"
 
 namespace tarnel::batch {
 
@@ -389,12 +390,94 @@ std::optional<OutputFormat> outputFormatFor(const std::string& path) {
     return std::nullopt;
 }
 
+namespace {
+
+// An option given as "--name VALUE" or "--name=VALUE": returns 0 when arg is
+// not the option, 1 with value set, -1 with error set when the value is missing.
+int optionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, std::string& value,
+                std::string& error) {
+    const std::string& arg = args[i];
+    if (arg.rfind(name + "=", 0) == 0) {
+        value = arg.substr(name.size() + 1);
+        return 1;
+    }
+    if (arg != name) return 0;
+    if (i + 1 == args.size()) {
+        error = name + " needs a value";
+        return -1;
+    }
+    value = args[++i];
+    return 1;
+}
+
+bool parseArea(const std::string& value, std::optional<Rect>& area, std::string& error) {
+    if (area) return fail(error, "--area given twice");
+    area = parseRect(splitComma(value), 0);
+    if (!area) return fail(error, "--area needs X,Y,W,H with a positive width and height, got '" + value + "'");
+    return true;
+}
+
+ParseResult parseCompare(const std::vector<std::string>& args) {
+    ParseResult result;
+    CompareJob job;
+    std::vector<std::string> positional;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        int got = 0;
+        if (arg == "--help" || arg == "-h") {
+            result.help = true;
+            return result;
+        }
+        if (arg == "--dither") {
+            job.dither = true;
+        } else if ((got = optionValue(args, i, "--colors", value, result.error)) != 0) {
+            if (got < 0) return result;
+            const auto colors = parseInt(value);
+            if (!colors || *colors < kPaletteMinColors || *colors > kMethodMaxColors) {
+                result.error = "--colors must be " + std::to_string(kPaletteMinColors) + ".." +
+                               std::to_string(kMethodMaxColors) + ", got '" + value + "'";
+                return result;
+            }
+            job.colors = *colors;
+        } else if ((got = optionValue(args, i, "--area", value, result.error)) != 0) {
+            if (got < 0 || !parseArea(value, job.area, result.error)) return result;
+        } else if ((got = optionValue(args, i, "--sheet", value, result.error)) != 0) {
+            if (got < 0) return result;
+            if (outputFormatFor(value) != OutputFormat::Png) {
+                result.error = "--sheet needs a .png file, got '" + value + "'";
+                return result;
+            }
+            job.sheet = value;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            result.error = "unknown compare option '" + arg + "' (see --help)";
+            return result;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 1) {
+        result.error = "compare needs exactly one INPUT (usage: tarnel-batch compare INPUT [--colors N] [--dither] "
+                       "[--area X,Y,W,H] [--sheet SHEET.png])";
+        return result;
+    }
+    job.input = positional[0];
+    result.compare = std::move(job);
+    return result;
+}
+
+}  // namespace
+
 ParseResult parseArguments(const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "compare") return parseCompare(args);
     ParseResult result;
     Job job;
     std::vector<std::string> positional;
+    bool pngSeen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        std::string value;
+        int got = 0;
         if (arg == "--help" || arg == "-h") {
             result.help = true;
             return result;
@@ -405,26 +488,18 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
         }
         if (arg == "--time") {
             job.time = true;
-        } else if (arg == "--area" || arg.rfind("--area=", 0) == 0) {
-            std::string value;
-            if (arg == "--area") {
-                if (i + 1 == args.size()) {
-                    result.error = "--area needs X,Y,W,H";
-                    return result;
-                }
-                value = args[++i];
-            } else {
-                value = arg.substr(7);
-            }
-            if (job.area) {
-                result.error = "--area given twice";
+        } else if (arg == "--report" || arg == "--report=text" || arg == "--report=json") {
+            job.report = arg == "--report=json" ? ReportFormat::Json : ReportFormat::Text;
+        } else if (arg.rfind("--png=", 0) == 0) {
+            const std::string mode = lowerCase(arg.substr(6));
+            if (mode != "auto" && mode != "rgb" && mode != "indexed") {
+                result.error = "--png must be auto, rgb or indexed, got '" + arg.substr(6) + "'";
                 return result;
             }
-            job.area = parseRect(splitComma(value), 0);
-            if (!job.area) {
-                result.error = "--area needs X,Y,W,H with a positive width and height, got '" + value + "'";
-                return result;
-            }
+            job.png = mode == "rgb" ? PngMode::Rgb : mode == "indexed" ? PngMode::Indexed : PngMode::Auto;
+            pngSeen = true;
+        } else if ((got = optionValue(args, i, "--area", value, result.error)) != 0) {
+            if (got < 0 || !parseArea(value, job.area, result.error)) return result;
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             result.error = "unknown option '" + arg + "' (see --help)";
             return result;
@@ -442,6 +517,10 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
         result.error = "cannot tell the output format of '" + job.output + "' (use .png, .jpg, .jpeg, .jp2 or .bmp)";
         return result;
     }
+    if (pngSeen && outputFormatFor(job.output) != OutputFormat::Png) {
+        result.error = "--png applies only to a .png OUTPUT";
+        return result;
+    }
     for (std::size_t i = 2; i < positional.size(); ++i) {
         auto step = parseStep(positional[i], result.error);
         if (!step) return result;
@@ -449,6 +528,22 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
     }
     result.job = std::move(job);
     return result;
+}
+
+bool changesColors(StepKind kind) {
+    switch (kind) {
+    case StepKind::Quantize:
+    case StepKind::Blur:
+    case StepKind::Effect:
+    case StepKind::Negative:
+    case StepKind::Gray:
+    case StepKind::Brightness:
+    case StepKind::Contrast:
+    case StepKind::TwoColors:
+        return true;
+    default:
+        return false;
+    }
 }
 
 Rect clippedArea(const Image& image, const std::optional<Rect>& area) {
@@ -500,6 +595,8 @@ int runJob(const Job& job, std::ostream& out, std::ostream& err) {
         // cropping change the image's size.
         const Rect area = clippedArea(image, job.area);
         const bool areaMissed = area.isEmpty() && usesArea(step.kind);
+        const bool report = job.report != ReportFormat::None && changesColors(step.kind) && !areaMissed;
+        const Image before = report ? image : Image();
         start = Clock::now();
         cpuStart = std::clock();
         if (areaMissed || !applyStep(image, step, area, out, error)) {
@@ -509,11 +606,15 @@ int runJob(const Job& job, std::ostream& out, std::ostream& err) {
             return kExitFailure;
         }
         if (job.time) timeLine(step.text);
+        if (report) {
+            const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            out << reportLine(step.text, measureQuality(before, image), ms, job.report) << "\n";
+        }
     }
 
     start = Clock::now();
     cpuStart = std::clock();
-    if (!encodeFile(image, job.output, *outputFormatFor(job.output), error)) {
+    if (!encodeFile(image, job.output, *outputFormatFor(job.output), job.png, error)) {
         err << "tarnel-batch: " << describeFileError("cannot write", job.output, error) << "\n";
         return kExitFailure;
     }

@@ -2,7 +2,8 @@
 // The command-line batch tool: the editor's image operations applied to a
 // file without the window.
 //
-//   tarnel-batch INPUT OUTPUT [--area X,Y,W,H] [--time] STEP...
+//   tarnel-batch INPUT OUTPUT [--area X,Y,W,H] [--time] [--report[=json]] [--png=MODE] STEP...
+//   tarnel-batch compare INPUT [--colors N] [--dither] [--area X,Y,W,H] [--sheet SHEET.png]
 //
 // Parsing turns the arguments into a Job (checked against the same limits
 // the editor's windows and dialogs enforce) without touching any file;
@@ -93,19 +94,40 @@ struct Step {
     Rect rect;                 // crop: the requested rectangle, not yet clipped
 };
 
+// How a .png output is written: Auto as a palette PNG when the image has at
+// most 256 colours and as RGB/RGBA otherwise; Rgb always RGB/RGBA; Indexed
+// always a palette PNG, refusing an image of more colours.
+enum class PngMode { Auto, Rgb, Indexed };
+
+// --report: a line (Text) or a JSON object (Json) per colour-changing step.
+enum class ReportFormat { None, Text, Json };
+
 struct Job {
     std::string input;
     std::string output;
     std::optional<Rect> area;  // --area as given (clipped to the image per step)
     bool time = false;
+    PngMode png = PngMode::Auto;
+    ReportFormat report = ReportFormat::None;
     std::vector<Step> steps;
+};
+
+// The method shoot-out (batch/compare.h).
+inline constexpr int kCompareColorsDefault = 256;
+struct CompareJob {
+    std::string input;
+    int colors = kCompareColorsDefault;
+    bool dither = false;
+    std::optional<Rect> area;  // the part of each result the sheet shows
+    std::string sheet;         // contact sheet path, empty for none
 };
 
 struct ParseResult {
     bool help = false;     // --help was given: print usage and stop
     bool version = false;  // --version was given: print the version and stop
     std::optional<Job> job;
-    std::string error;  // one line, set when job is empty and neither flag is set
+    std::optional<CompareJob> compare;
+    std::string error;  // one line, set when job and compare are empty and neither flag is set
 };
 
 // Parses the arguments after the program name.
@@ -116,6 +138,11 @@ std::optional<Step> parseStep(const std::string& text, std::string& error);
 
 // Output formats chosen by the output file's extension.
 enum class OutputFormat { Png, Jpeg, Jpeg2000, Bmp };
+
+// Whether the step can change colours (and so gets a --report line): the
+// geometric steps and count-colors only move or keep pixels. Resizing mixes
+// colours but changes the size, which leaves nothing to compare against.
+bool changesColors(StepKind kind);
 std::optional<OutputFormat> outputFormatFor(const std::string& path);
 
 // The --area rectangle clipped to the image; empty when it does not meet it.
@@ -131,6 +158,9 @@ bool applyStep(Image& image, const Step& step, const Rect& area, std::ostream& o
 // Runs a whole job: decode, steps, atomic encode. Messages go to out, the
 // one-line error to err. Returns the process exit code.
 int runJob(const Job& job, std::ostream& out, std::ostream& err);
+
+// Runs the shoot-out: prints the table to out, writes the sheet if asked.
+int runCompare(const CompareJob& job, std::ostream& out, std::ostream& err);
 
 // The text printed by --help.
 std::string usageText();

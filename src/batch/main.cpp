@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
         std::cout << "tarnel-batch " << tarnel::kVersion << "\n";
         return kExitOk;
     }
+    if (parsed.compare) return runCompare(*parsed.compare, std::cout, std::cerr);
     if (!parsed.job) {
         std::cerr << "tarnel-batch: " << parsed.error << "\n";
         return kExitUsage;

@@ -1,5 +1,8 @@
 #include "batch/steps.h"
 
+#include <cmath>
+#include <cstdio>
+#include <optional>
 #include <ostream>
 
 #include "adjust/brightness_contrast.h"
@@ -7,6 +10,7 @@
 #include "effects/pixel_chain.h"
 #include "io/file_requests.h"
 #include "io/image_file.h"
+#include "io/png_indexed.h"
 #include "quantize/color_count.h"
 #include "quantize/palette_methods.h"
 #include "tools/canvas_size.h"
@@ -46,7 +50,21 @@ Image decodeFile(const std::string& path, std::string& error, std::string& damag
     return std::move(loaded.image);
 }
 
-bool encodeFile(const Image& image, const std::string& path, OutputFormat format, std::string& error) {
+bool encodeFile(const Image& image, const std::string& path, OutputFormat format, PngMode png, std::string& error) {
+    if (format == OutputFormat::Png && png != PngMode::Rgb) {
+        // The palette is found once: it decides the form and is written.
+        const std::optional<IndexedPixels> pixels = indexPixels(image);
+        if (pixels) {
+            error = writeFileReplacing(
+                path, [&](ByteSink& out) { return encodeIndexedPng(*pixels, image.width(), image.height(), out); });
+            if (!error.empty()) error = "cannot save \"" + path + "\": " + error;
+            return error.empty();
+        }
+        if (png == PngMode::Indexed) {
+            error = kTooManyColorsForPalette;
+            return false;
+        }
+    }
     // The save requester's filter for the format gives the editor's encoder
     // settings (JPEG quality 80, JPEG 2000 rate 20).
     int filterIndex = 0;
@@ -60,6 +78,45 @@ bool encodeFile(const Image& image, const std::string& path, OutputFormat format
     const SaveResult saved = saveImageFile(path, image, filter.format, filter.qualitySetting);
     if (!saved.ok) error = saved.message;
     return saved.ok;
+}
+
+namespace {
+
+std::string jsonString(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            quoted += escaped;
+            continue;
+        }
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+std::string reportLine(const std::string& step, const QualityReport& quality, double ms, ReportFormat format) {
+    char buffer[256];
+    const bool same = std::isinf(quality.psnr);
+    char psnr[32];
+    if (format == ReportFormat::Json) {
+        if (same) std::snprintf(psnr, sizeof psnr, "null");
+        else std::snprintf(psnr, sizeof psnr, "%.3f", quality.psnr);
+        std::snprintf(buffer, sizeof buffer,
+                      "\"colors\":%d,\"psnr_db\":%s,\"mean_delta_e76\":%.3f,\"max_delta_e76\":%.3f,"
+                      "\"time_ms\":%.3f}",
+                      quality.colors, psnr, quality.meanDeltaE, quality.maxDeltaE, ms);
+        return "{\"step\":" + jsonString(step) + "," + buffer;
+    }
+    if (same) std::snprintf(psnr, sizeof psnr, "infinite");
+    else std::snprintf(psnr, sizeof psnr, "%.2f dB", quality.psnr);
+    std::snprintf(buffer, sizeof buffer, "%d colours, PSNR %s, mean dE76 %.2f, max dE76 %.2f, %.1f ms", quality.colors,
+                  psnr, quality.meanDeltaE, quality.maxDeltaE, ms);
+    return "report " + step + ": " + buffer;
 }
 
 bool runStep(Image& image, const Step& step, const Rect& area, std::ostream& out, std::string& error) {

@@ -7,6 +7,7 @@
 
 #include "batch/batch.h"
 #include "core/image.h"
+#include "quantize/quality.h"
 
 namespace tarnel::batch {
 
@@ -15,9 +16,14 @@ namespace tarnel::batch {
 // the file decoded only in part.
 Image decodeFile(const std::string& path, std::string& error, std::string& damage);
 
-// Encodes with the editor's save settings for the format and writes the file
-// atomically: on failure nothing is left at path and error is set.
-bool encodeFile(const Image& image, const std::string& path, OutputFormat format, std::string& error);
+// Encodes with the editor's save settings for the format (PNG as png says)
+// and writes the file atomically: on failure nothing is left at path and
+// error is set.
+bool encodeFile(const Image& image, const std::string& path, OutputFormat format, PngMode png, std::string& error);
+
+// One --report entry: step, distinct colours, PSNR (dB, "infinite" or JSON
+// null for an unchanged image), mean and maximum delta E 1976, time in ms.
+std::string reportLine(const std::string& step, const QualityReport& quality, double ms, ReportFormat format);
 
 // Runs one step (see applyStep in batch.h).
 bool runStep(Image& image, const Step& step, const Rect& area, std::ostream& out, std::string& error);
