@@ -3,11 +3,14 @@
 namespace tarnel::batch {
 
 std::string usageText() {
-    return R"(Usage: tarnel-batch INPUT OUTPUT [--area X,Y,W,H] [--time] STEP...
+    return R"USAGE(Usage: tarnel-batch INPUT OUTPUT [--area X,Y,W,H] [--time] [--report[=json]]
+                    [--png=auto|rgb|indexed] STEP...
+       tarnel-batch compare INPUT [--colors N] [--dither] [--area X,Y,W,H]
+                    [--sheet SHEET.png]
 
 Loads INPUT (PNG, JPEG, JPEG 2000, BMP or ICO, recognised by content),
 applies the steps in the order given and writes OUTPUT in the format of its
-extension: .png (RGB/RGBA, compression 9), .jpg/.jpeg (quality 80), .jp2
+extension: .png (compression 9, see --png), .jpg/.jpeg (quality 80), .jp2
 (JPEG 2000 codestream, rate 20) or .bmp. Nothing is written when anything
 fails. With no step the image is only converted.
 
@@ -19,6 +22,22 @@ Options
   --time           print the time of the decode, of every step alone and of
                    the encode to standard error, elapsed and processor time
                    ("time blur: 10.2 ms, cpu 9.9 ms").
+  --report[=text|json]
+                   after each step that changes colours, print to standard
+                   output: the distinct colours, PSNR against the image
+                   before the step (dB, red, green and blue), the mean and
+                   maximum colour difference as CIE 1976 delta E (CIELAB
+                   distance, sRGB D65) and the step's time. json: one object
+                   per step, {"step", "colors", "psnr_db" (null when
+                   nothing changed), "mean_delta_e76", "max_delta_e76",
+                   "time_ms"}.
+  --png=MODE       auto (default): a palette PNG (colour type 3, 1, 2, 4 or
+                   8 bits per pixel, tRNS only when some alpha is below 255)
+                   when the image has at most 256 colours counting alpha,
+                   else RGB/RGBA. rgb: always RGB/RGBA. indexed: always a
+                   palette PNG; an image of more colours fails (exit 1).
+                   The palette lists translucent colours first, then the
+                   others by falling pixel count.
   --help, -h       print this text.
   --version, -v    print the version.
 
@@ -62,6 +81,17 @@ Steps
         print the number of distinct colours (of the area with --area) to
         standard output and go on.
 
+compare
+  Runs every method on INPUT: uniform at the level count whose cube is
+  nearest N, popularity and adaptive at N (--colors, 2..256, default 256),
+  the others at their fixed counts (neuquant always learns 256), all with
+  dither when --dither is given. Prints a table sorted by PSNR: method,
+  colours, PSNR, mean delta E 1976, the method's time and the size of the
+  result as a PNG (palette PNG, or "(rgb)" when over 256 colours).
+  --sheet SHEET.png writes a contact sheet: the source and each result as
+  tiles labelled with the method and PSNR, showing the --area rectangle of
+  each (the whole image without it).
+
 Colours are written RRGGBB, red first.
 
 Output
@@ -80,7 +110,9 @@ Examples
   tarnel-batch photo.jpg small.png resize=960x540 quantize=adaptive,64,dither
   tarnel-batch scan.png scan.png --area 0,0,200,100 blur
   tarnel-batch in.bmp out.jp2 brightness=40,clamp,equal contrast=20 count-colors
-)";
+  tarnel-batch photo.jpg icon.png --report resize=64x64 quantize=popularity,16
+  tarnel-batch compare photo.jpg --colors 64 --dither --area 600,300,320,240 --sheet sheet.png
+)USAGE";
 }
 
 }  // namespace tarnel::batch
