@@ -341,15 +341,23 @@ void QtPlatform::endLongWork() {
     if (m_longWork > 0 && --m_longWork == 0) QGuiApplication::restoreOverrideCursor();
 }
 
+std::optional<QString> QtPlatform::answerFileRequester(const QString& title, const QString& filter,
+                                                       QString* selectedFilter) {
+    const QStringList filters = filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    if (selectedFilter && m_filterAnswer && *m_filterAnswer >= 0 && *m_filterAnswer < filters.size())
+        *selectedFilter = filters[*m_filterAnswer];
+    return m_fileAnswerer(title);
+}
+
 std::optional<QString> QtPlatform::openFileName(const QString& title, const QString& folder, const QString& filter,
                                                 QString* selectedFilter) {
-    if (m_fileAnswerer) return m_fileAnswerer(title);
+    if (m_fileAnswerer) return answerFileRequester(title, filter, selectedFilter);
     return runFileDialog(dialogParent(), QFileDialog::AcceptOpen, title, folder, filter, selectedFilter);
 }
 
 std::optional<QString> QtPlatform::saveFileName(const QString& title, const QString& path, const QString& filter,
                                                 QString* selectedFilter) {
-    if (m_fileAnswerer) return m_fileAnswerer(title);
+    if (m_fileAnswerer) return answerFileRequester(title, filter, selectedFilter);
     return runFileDialog(dialogParent(), QFileDialog::AcceptSave, title, path, filter, selectedFilter);
 }
 

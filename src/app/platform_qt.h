@@ -116,6 +116,9 @@ public:
     void setFileAnswerer(std::function<std::optional<QString>(const QString& title)> answerer) {
         m_fileAnswerer = std::move(answerer);
     }
+    // With the file answerer: the 0-based filter the answered requester
+    // reports as chosen (none: the preselected filter stays chosen).
+    void setFilterAnswer(std::optional<int> index) { m_filterAnswer = index; }
     void setColorAnswerer(std::function<std::optional<Color>(Color initial)> answerer) {
         m_colorAnswerer = std::move(answerer);
     }
@@ -132,6 +135,7 @@ public:
 
 private:
     QWidget* dialogParent() const;
+    std::optional<QString> answerFileRequester(const QString& title, const QString& filter, QString* selectedFilter);
 
     QPointer<MainWindow> m_window;
     QPointer<CanvasWidget> m_canvas;
@@ -142,6 +146,7 @@ private:
     MessageAnswerer m_messageAnswerer;
     std::vector<Question> m_asked;
     std::function<std::optional<QString>(const QString&)> m_fileAnswerer;
+    std::optional<int> m_filterAnswer;
     std::function<std::optional<Color>(Color)> m_colorAnswerer;
     std::function<std::optional<TextFont>(const TextFont&)> m_textFontAnswerer;
     std::optional<std::string> m_homeOverride;
