@@ -9,7 +9,6 @@
 #include "batch/batch.h"
 #include "batch/steps.h"
 #include "core/bitmap_font.h"
-#include "io/png_codec.h"
 #include "io/png_indexed.h"
 
 namespace tarnel::batch {
@@ -69,14 +68,12 @@ std::vector<CompareRow> compareMethods(const Image& image, int colors, bool dith
         row.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         row.name = entry.name;
         row.quality = reference.measure(result);
-        CountingSink sink;
         if (const auto pixels = indexPixels(result)) {
+            CountingSink sink;
             row.indexed = true;
             encodeIndexedPng(*pixels, result.width(), result.height(), sink);
-        } else {
-            encodePng(result, sink);
+            row.pngBytes = sink.bytes;
         }
-        row.pngBytes = sink.bytes;
         if (keepResults) row.result = std::move(result);
         rows.push_back(std::move(row));
     }
@@ -90,12 +87,12 @@ std::vector<CompareRow> compareMethods(const Image& image, int colors, bool dith
 std::string compareTable(const std::vector<CompareRow>& rows) {
     char line[160];
     std::snprintf(line, sizeof line, "%-16s %7s %9s %10s %9s %11s\n", "method", "colours", "PSNR dB", "mean dE76",
-                  "time ms", "PNG bytes");
+                  "time ms", "palette PNG");
     std::string table = line;
     for (const CompareRow& row : rows) {
-        std::snprintf(line, sizeof line, "%-16s %7d %9s %10.2f %9.1f %11zu%s\n", row.name.c_str(), row.quality.colors,
-                      psnrText(row.quality.psnr).c_str(), row.quality.meanDeltaE, row.ms, row.pngBytes,
-                      row.indexed ? "" : " (rgb)");
+        const std::string bytes = row.indexed ? std::to_string(row.pngBytes) : std::string("-");
+        std::snprintf(line, sizeof line, "%-16s %7d %9s %10.2f %9.1f %11s\n", row.name.c_str(), row.quality.colors,
+                      psnrText(row.quality.psnr).c_str(), row.quality.meanDeltaE, row.ms, bytes.c_str());
         table += line;
     }
     return table;

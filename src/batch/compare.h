@@ -32,8 +32,8 @@ struct CompareRow {
     std::string name;
     QualityReport quality;
     double ms = 0;              // the method alone, single-threaded
-    std::size_t pngBytes = 0;   // the result as a palette PNG, or as RGB when it has more than 256 colours
-    bool indexed = false;
+    std::size_t pngBytes = 0;   // the result as a palette PNG; 0 when it has more than 256 colours
+    bool indexed = false;       // whether it has a palette PNG
     Image result;               // kept only when asked
 };
 

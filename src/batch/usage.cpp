@@ -87,7 +87,7 @@ compare
   the others at their fixed counts (neuquant always learns 256), all with
   dither when --dither is given. Prints a table sorted by PSNR: method,
   colours, PSNR, mean delta E 1976, the method's time and the size of the
-  result as a PNG (palette PNG, or "(rgb)" when over 256 colours).
+  result as a palette PNG ("-" when it has more than 256 colours).
   --sheet SHEET.png writes a contact sheet: the source and each result as
   tiles labelled with the method and PSNR, showing the --area rectangle of
   each (the whole image without it).
