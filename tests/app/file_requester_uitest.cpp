@@ -79,12 +79,13 @@ void FileRequesterTest::requestersShowTheLabelsAndKeepNothing() {
 
     Shown save;
     const FileRequest request = saveRequest(state);
-    answerNextFileDialog(&save, 0, holiday);
+    answerNextFileDialog(&save, 5, holiday);  // a label with " (" of its own maps back to its filter
     QCOMPARE(m_platform.saveFileName("Save image", m_files.filePath("holiday"), QString::fromStdString(request.qtFilter),
                                      &selected),
              std::optional<QString>(holiday));
-    QCOMPARE(save.labels, (QStringList{"image.png", "image.jpg", "image.jpeg", "image.jpeg2000", "image.bmp"}));
-    QCOMPARE(selected, QString::fromStdString(request.filters[0]));
+    QCOMPARE(save.labels, (QStringList{"image.png", "image.jpg", "image.jpeg", "image.jpeg2000", "image.bmp",
+                                       "image (indexed).png"}));
+    QCOMPARE(selected, QString::fromStdString(request.filters[5]));
     QCOMPARE(save.messages, QStringList());  // "File Exists!" is the caller's question
 
     // Both dialogs are gone: nothing of theirs is kept between runs.
