@@ -26,15 +26,6 @@ const Image& quantizedPhoto(int colors) {
     return image;
 }
 
-class CountingSink final : public ByteSink {
-public:
-    bool write(const std::uint8_t*, std::size_t size) override {
-        bytes += size;
-        return true;
-    }
-    std::size_t bytes = 0;
-};
-
 template <typename Encode>
 void encodeBench(benchmark::State& state, Encode encode) {
     const Image& image = quantizedPhoto(static_cast<int>(state.range(0)));

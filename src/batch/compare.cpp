@@ -14,16 +14,6 @@
 namespace tarnel::batch {
 namespace {
 
-// Counts what an encoder writes without keeping it.
-class CountingSink final : public ByteSink {
-public:
-    bool write(const std::uint8_t*, std::size_t size) override {
-        bytes += size;
-        return true;
-    }
-    std::size_t bytes = 0;
-};
-
 std::string psnrText(double psnr) {
     if (std::isinf(psnr)) return "infinite";
     char text[32];

@@ -29,6 +29,7 @@ constexpr Color rgb(int r, int g, int b) {
 }
 constexpr Color rgba(int r, int g, int b, int a) { return rgb(r, g, b) | (static_cast<Color>(a) << 24); }
 constexpr Color kColorMask = 0x00FFFFFFu;
+constexpr Color kAlphaMask = 0xFF000000u;  // also: alpha 255, opaque
 
 // A rectangle with inclusive edges, in pixel coordinates.
 struct Rect {

@@ -94,6 +94,16 @@ public:
     virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
 };
 
+// Counts what an encoder writes without keeping it (the size a file would have).
+class CountingSink final : public ByteSink {
+public:
+    bool write(const std::uint8_t*, std::size_t size) override {
+        bytes += size;
+        return true;
+    }
+    std::size_t bytes = 0;
+};
+
 class MemorySink final : public ByteSink {
 public:
     bool write(const std::uint8_t* data, std::size_t size) override;

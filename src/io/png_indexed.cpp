@@ -13,7 +13,6 @@ namespace tarnel {
 namespace {
 
 constexpr int kCompressionLevel = 9;  // as the RGB writer
-constexpr Color kOpaque = 0xFF000000u;
 
 // Open addressing over a power of two four times the palette limit, so a
 // probe sequence stays short even when the table is full.
@@ -126,25 +125,30 @@ std::optional<IndexedPixels> indexPixels(const Image& image) {
     if (image.isNull()) return std::nullopt;
     // A 24-bit image's top byte means nothing: its colours are written opaque.
     const Color keep = image.depth() == 32 ? 0xFFFFFFFFu : kColorMask;
-    const Color add = image.depth() == 32 ? 0u : kOpaque;
+    const Color add = image.depth() == 32 ? 0u : kAlphaMask;
     ColorTable table;
-    std::array<std::uint64_t, kTableSize> counts{};
-    // Runs of one colour are common in quantized images; the last colour's
-    // slot is kept to skip the hash for them.
-    Color last = 0;
-    int lastSlot = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        const Color* row = image.row(y);
-        for (int x = 0; x < image.width(); ++x) {
-            const Color c = (row[x] & keep) | add;
-            if (c != last || lastSlot < 0) {
-                lastSlot = table.find(c);
-                if (lastSlot < 0) return std::nullopt;
-                last = c;
+    // Calls visit(slot) for every pixel in order; false when a pixel's colour
+    // is one too many. Runs of one colour are common in quantized images: the
+    // last colour's slot is kept to skip the hash for them.
+    auto eachPixel = [&](auto visit) {
+        Color last = 0;
+        int lastSlot = -1;
+        for (int y = 0; y < image.height(); ++y) {
+            const Color* row = image.row(y);
+            for (int x = 0; x < image.width(); ++x) {
+                const Color c = (row[x] & keep) | add;
+                if (c != last || lastSlot < 0) {
+                    lastSlot = table.find(c);
+                    if (lastSlot < 0) return false;
+                    last = c;
+                }
+                visit(static_cast<std::size_t>(lastSlot));
             }
-            ++counts[static_cast<std::size_t>(lastSlot)];
         }
-    }
+        return true;
+    };
+    std::array<std::uint64_t, kTableSize> counts{};
+    if (!eachPixel([&](std::size_t slot) { ++counts[slot]; })) return std::nullopt;
 
     std::vector<int> order(static_cast<std::size_t>(table.size()));
     std::iota(order.begin(), order.end(), 0);
@@ -164,18 +168,7 @@ std::optional<IndexedPixels> indexPixels(const Image& image) {
     }
     result.indices.resize(image.pixelCount());
     std::uint8_t* out = result.indices.data();
-    lastSlot = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        const Color* row = image.row(y);
-        for (int x = 0; x < image.width(); ++x) {
-            const Color c = (row[x] & keep) | add;
-            if (c != last || lastSlot < 0) {
-                lastSlot = table.find(c);
-                last = c;
-            }
-            *out++ = indexOfSlot[static_cast<std::size_t>(lastSlot)];
-        }
-    }
+    eachPixel([&](std::size_t slot) { *out++ = indexOfSlot[slot]; });
     return result;
 }
 

@@ -22,7 +22,6 @@ namespace tarnel {
 
 namespace {
 
-constexpr Color kAlphaMask = 0xFF000000u;
 
 // --- Direct per-pixel methods -------------------------------------------
 

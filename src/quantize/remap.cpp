@@ -22,7 +22,6 @@ namespace tarnel {
 namespace {
 
 constexpr Color kRealEntry = 0xFF000000u;
-constexpr Color kAlphaMask = 0xFF000000u;
 
 constexpr std::uint16_t sortKey(Color c) { return static_cast<std::uint16_t>(c & 0xFFFFu); }
 

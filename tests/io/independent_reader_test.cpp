@@ -136,7 +136,7 @@ TEST_F(IndependentReader, PalettePngsHaveOurExactPixels) {
             for (std::size_t i = 0; i < image.pixelCount(); ++i) {
                 const Color c = image.data()[i];
                 const std::uint8_t* p = d.rgba.data() + 4 * i;
-                ASSERT_EQ(rgba(p[0], p[1], p[2], p[3]), depth == 32 ? c : c | 0xFF000000u) << i;
+                ASSERT_EQ(rgba(p[0], p[1], p[2], p[3]), depth == 32 ? c : c | kAlphaMask) << i;
             }
         }
 }
