@@ -81,8 +81,8 @@ Steps
         print the number of distinct colours (of the area with --area) to
         standard output and go on.
 
-compare
-  Runs every method on INPUT: uniform at the level count whose cube is
+Compare
+  tarnel-batch compare runs every method on INPUT: uniform at the level count whose cube is
   nearest N, popularity and adaptive at N (--colors, 2..256, default 256),
   the others at their fixed counts (neuquant always learns 256), all with
   dither when --dither is given. Prints a table sorted by PSNR: method,
@@ -95,15 +95,16 @@ compare
 Colours are written RRGGBB, red first.
 
 Output
-  Standard output carries only the results of count-colors, one decimal
-  number and a newline per step, in step order. Standard error carries
+  Standard output carries only the results of count-colors (one decimal
+  number and a newline per step) and the --report lines, in step order, or
+  the compare table. Standard error carries
   errors and warnings, one line each starting "tarnel-batch: " (a damaged
   input that loads in part is a warning), and the --time lines.
 
 Exit status
   0  success (also after --help and --version)
-  1  unreadable input, unwritable output or a failed step; OUTPUT is not
-     written
+  1  unreadable input, unwritable output, a failed step or --png=indexed
+     on more than 256 colours; OUTPUT is not written
   2  bad arguments
 
 Examples
