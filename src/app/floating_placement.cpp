@@ -23,7 +23,8 @@ bool FloatingPlacement::paste() {
     {
         LongWork busy(m_editor.platform());
         read = m_editor.platform().clipboardImage();
-        if (!read.image.isNull()) return start(std::move(read.image));
+        // Bitmaps stored without alpha arrive with every alpha 0: opaque.
+        if (!read.image.isNull()) return start(clipboardImageAtDepth(std::move(read.image), 32));
     }
     if (!read.refusal.empty())
         m_editor.platform().messageBox(kPasteFloatingErrorTitle, read.refusal, MessageButtons::Ok);
@@ -32,7 +33,10 @@ bool FloatingPlacement::paste() {
 
 bool FloatingPlacement::start(Image section) {
     if (active() || section.isNull() || !m_editor.hasWorking()) return false;
-    section = clipboardImageAtDepth(std::move(section), 32);
+    if (section.depth() != 32) {
+        for (std::size_t i = 0, n = section.pixelCount(); i < n; ++i) section.data()[i] |= kAlphaMask;
+        section.setDepth(32);
+    }
     if (m_editor.selectionActive()) {
         m_editor.removeSelection();
         m_editor.updateSelectionStatus();

@@ -31,7 +31,7 @@ public:
     // clipboard, or one without an image, does nothing; an image refused as
     // too large is said in a message box. True when a placement started.
     bool paste();
-    // Floats section (read as 32 bits: an image without alpha is opaque).
+    // Floats section: a 32-bit one by its alpha, a 24-bit one opaque.
     // False, changing nothing, without a section or a working image. A
     // section covering the whole image is placed at once.
     bool start(Image section);

@@ -85,6 +85,13 @@ TEST_F(Placement, TurnsAreNotRecordedAndPlaceTheTurnedPixels) {
     EXPECT_EQ(editor.working().pixel(145, 114), pixels.pixel(29, 0));
 }
 
+TEST_F(Placement, AFullyTransparentSectionChangesNothing) {
+    // Text of spaces on a transparent background: nothing to stamp.
+    ASSERT_TRUE(placement.start(Image(30, 10, 32, 0x00000000u)));
+    placement.place();
+    EXPECT_EQ(editor.working(), photo);
+}
+
 TEST_F(Placement, ASectionCoveringTheImageIsPlacedAtOnce) {
     const Image big = test::randomImage(320, 240, 24, 9);
     ASSERT_TRUE(placement.start(big));
