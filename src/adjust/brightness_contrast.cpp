@@ -78,7 +78,7 @@ inline Color brightenPixel(Color c, int b, const int* amounts, Enables on) {
     }
     if constexpr (Ratio) {
         const int sum = r + g + bl;
-        if (sum == 0) return c & 0xFF000000u;  // black keeps 0 in every channel
+        if (sum == 0) return c & kAlphaMask;  // black keeps 0 in every channel
         const int base = std::max({r, g, bl, kRatioFloor});
         // C++ division truncates toward zero, as the total must.
         const int total = sum * (base + a) / base;
@@ -93,7 +93,7 @@ inline Color brightenPixel(Color c, int b, const int* amounts, Enables on) {
         if (on.green) g += a;
         if (on.blue) bl += a;
     }
-    return (c & 0xFF000000u) | rgb(limitChannel<Limit>(r), limitChannel<Limit>(g), limitChannel<Limit>(bl));
+    return (c & kAlphaMask) | rgb(limitChannel<Limit>(r), limitChannel<Limit>(g), limitChannel<Limit>(bl));
 }
 
 #if TARNEL_SIMD_SSE2
@@ -364,7 +364,7 @@ void brightenByTables(Image& image, const Rect& area, int b, const BrightnessOpt
         Color* p = image.row(y);
         for (int x = area.left; x <= area.right; ++x) {
             const Color c = p[x];
-            p[x] = (c & 0xFF000000u) | red[c & 0xFF] | green[(c >> 8) & 0xFF] | blue[(c >> 16) & 0xFF];
+            p[x] = (c & kAlphaMask) | red[c & 0xFF] | green[(c >> 8) & 0xFF] | blue[(c >> 16) & 0xFF];
         }
     }
 }
@@ -438,7 +438,7 @@ void adjustContrast(Image& image, const Rect& area, int value) {
         Color* p = image.row(y);
         for (int x = clip.left; x <= clip.right; ++x) {
             const Color c = p[x];
-            p[x] = (c & 0xFF000000u) | redGreen[c & 0xFFFF] | (channel[(c >> 16) & 0xFF] << 16);
+            p[x] = (c & kAlphaMask) | redGreen[c & 0xFFFF] | (channel[(c >> 16) & 0xFF] << 16);
         }
     }
 }

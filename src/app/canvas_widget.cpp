@@ -55,7 +55,7 @@ void CanvasWidget::canvasChanged(const Rect& r) {
         auto* dst = reinterpret_cast<QRgb*>(m_shown.scanLine(y));
         for (int x = area.left; x <= area.right; ++x) {
             const Color c = src[x];
-            dst[x] = 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+            dst[x] = kAlphaMask | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
         }
     }
     update(QRect(area.left, area.top, area.width(), area.height()));

@@ -131,7 +131,7 @@ QImage toQImage(const Image& image) {
         const Color* src = image.row(y);
         auto* dst = reinterpret_cast<Color*>(out.scanLine(y));
         if (opaque) {
-            for (int x = 0; x < image.width(); ++x) dst[x] = src[x] | 0xFF000000u;
+            for (int x = 0; x < image.width(); ++x) dst[x] = src[x] | kAlphaMask;
         } else {
             std::memcpy(dst, src, static_cast<std::size_t>(image.width()) * sizeof(Color));
         }

@@ -7,6 +7,16 @@
 // cpuHasAvx2() says the processor runs it. Building with TARNEL_NO_SIMD
 // leaves both undefined, so only the plain loops are compiled. Every vector
 // path must produce exactly the bytes of its plain loop.
+//
+// TARNEL_FORCE_INLINE (written before `inline`, or after a lambda's
+// parameters) keeps small per-pixel steps inside their loop where a call
+// would cost more than the step; it is independent of TARNEL_NO_SIMD.
+
+#if defined(__GNUC__) || defined(__clang__)
+#define TARNEL_FORCE_INLINE __attribute__((always_inline))
+#else
+#define TARNEL_FORCE_INLINE
+#endif
 
 #if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
 #include <immintrin.h>

@@ -4,10 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
-#include <emmintrin.h>
-#define TARNEL_CHAIN_SSE2 1
-#endif
+#include "core/simd.h"
 
 namespace tarnel {
 namespace {
@@ -175,7 +172,7 @@ void rowShiftReverse(Image& image) {
     for (int y = 0; y < image.height(); ++y) {
         Color* row = image.row(y);
         int i = 0, j = w - 2;
-#ifdef TARNEL_CHAIN_SSE2
+#if defined(TARNEL_SIMD_SSE2)
         // four pixels from each end at a time while the two blocks are apart
         const __m128i colourMask = _mm_set1_epi32(static_cast<int>(kColorMask));
         for (; i + 4 <= j - 3; i += 4, j -= 4) {
@@ -211,7 +208,7 @@ void lumaGray(Image& image) {
     Color* p = image.data();
     const std::size_t n = image.pixelCount();
     std::size_t i = 0;
-#ifdef TARNEL_CHAIN_SSE2
+#if defined(TARNEL_SIMD_SSE2)
     // Four pixels at a time: the channels widened to 16 bits, multiplied and
     // summed in pairs by madd (R*306 + G*601 and B*117 + top*0), the pairs
     // added, shifted, and the gray spread into the three channels.

@@ -338,7 +338,7 @@ DecodeResult decodeIconDib(std::span<const std::uint8_t> dib, const DecodeLimits
         const std::uint8_t* mask = haveMask ? dib.data() + maskOffset + maskStride * fileRow : nullptr;
         for (int x = 0; x < image.width(); ++x) {
             const bool transparent = mask && ((mask[x >> 3] >> (7 - (x & 7))) & 1);
-            dst[x] = (dst[x] & kColorMask) | (transparent ? 0u : 0xFF000000u);
+            dst[x] = (dst[x] & kColorMask) | (transparent ? 0u : kAlphaMask);
         }
     }
     return result;
@@ -375,7 +375,7 @@ std::string encodeBmp(const Image& image, ByteSink& out) {
         bytes::put32(h + 40, 0x00FF0000);
         bytes::put32(h + 44, 0x0000FF00);
         bytes::put32(h + 48, 0x000000FF);
-        bytes::put32(h + 52, 0xFF000000);
+        bytes::put32(h + 52, kAlphaMask);
         bytes::put32(h + 56, kSrgbColourSpace);
     }
     if (!out.write(header.data(), header.size())) return "writing failed";

@@ -6,7 +6,7 @@ namespace tarnel {
 
 namespace {
 
-constexpr Color kOpaque = 0xFF000000u;
+constexpr Color kOpaque = kAlphaMask;
 
 }  // namespace
 

@@ -51,7 +51,7 @@ DecodeResult decodeIco(std::span<const std::uint8_t> data, const DecodeLimits& l
     Image& im = result.image;
     if (im.depth() == 24) {  // a PNG without alpha is opaque
         Color* p = im.data();
-        for (std::size_t i = 0, n = im.pixelCount(); i < n; ++i) p[i] |= 0xFF000000u;
+        for (std::size_t i = 0, n = im.pixelCount(); i < n; ++i) p[i] |= kAlphaMask;
         im.setDepth(32);
     }
     return result;

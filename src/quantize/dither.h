@@ -24,7 +24,7 @@ inline Color ditherColor(Color c, int x, int y) {
     const int r = std::clamp(redOf(c) + offset, 0, 255);
     const int g = std::clamp(greenOf(c) + offset, 0, 255);
     const int b = std::clamp(blueOf(c) + offset, 0, 255);
-    return (c & 0xFF000000u) | rgb(r, g, b);
+    return (c & kAlphaMask) | rgb(r, g, b);
 }
 
 inline Color ditherRead(const Image& image, int x, int y) { return ditherColor(image.pixel(x, y), x, y); }

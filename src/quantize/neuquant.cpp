@@ -70,10 +70,7 @@ void computeRadPower(Neurons& net) {
 
 // One presentation of the pixel p = (pr, pg, pb) (components scaled by 16):
 // the contest, then the winner and its neighbours move towards p.
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline void contestAndUpdate(Neurons& net, std::int32_t pr, std::int32_t pg, std::int32_t pb) {
+TARNEL_FORCE_INLINE inline void contestAndUpdate(Neurons& net, std::int32_t pr, std::int32_t pg, std::int32_t pb) {
     // The index rides in the low 8 bits of each key, so the smallest key is
     // the first neuron with the smallest distance.
     std::int32_t bestKey = std::numeric_limits<std::int32_t>::max();
@@ -113,10 +110,7 @@ inline void contestAndUpdate(Neurons& net, std::int32_t pr, std::int32_t pg, std
 }
 
 // The learning walk over area r of image.
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline void learnWalk(Neurons& net, const Image& image, const Rect& r, int sampleFactor) {
+TARNEL_FORCE_INLINE inline void learnWalk(Neurons& net, const Image& image, const Rect& r, int sampleFactor) {
     const int width = r.width();
     const int height = r.height();
     const NeuQuantSampling s = neuquantSampling(width, height, sampleFactor);
@@ -161,10 +155,8 @@ void learnWalkDefault(Neurons& net, const Image& image, const Rect& r, int sampl
 // The contest dominates learning; where the compiler can target AVX2 for one
 // function, the same code is built a second time for it and chosen at run
 // time. Both builds compute identical integers.
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define TARNEL_NEUQUANT_AVX2 1
-__attribute__((target("avx2"))) void learnWalkAvx2(Neurons& net, const Image& image, const Rect& r,
-                                                   int sampleFactor) {
+#if defined(TARNEL_SIMD_AVX2)
+TARNEL_TARGET_AVX2 void learnWalkAvx2(Neurons& net, const Image& image, const Rect& r, int sampleFactor) {
     learnWalk(net, image, r, sampleFactor);
 }
 #endif
@@ -221,7 +213,7 @@ void NeuQuantNetwork::learn(const Image& image, const Rect& area, int sampleFact
     const Rect r = intersected(area, image.rect());
     if (image.isNull() || r.isEmpty()) return;
     const int f = std::clamp(sampleFactor, 1, kMaxSampleFactor);
-#if defined(TARNEL_NEUQUANT_AVX2)
+#if defined(TARNEL_SIMD_AVX2)
     if (cpuHasAvx2()) {
         learnWalkAvx2(m_net, image, r, f);
         return;
@@ -324,10 +316,7 @@ namespace {
 // (distance, rank) over all neurons is the walk's answer.
 constexpr int kRankBits = 9;
 
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline int searchAllNeurons(const NeuQuantNetwork::SearchIndex& index, Color c) {
+TARNEL_FORCE_INLINE inline int searchAllNeurons(const NeuQuantNetwork::SearchIndex& index, Color c) {
     const std::int32_t r = redOf(c);
     const std::int32_t g = greenOf(c);
     const std::int32_t b = blueOf(c);
@@ -352,11 +341,8 @@ constexpr int kMemoBits = 16;
 
 inline std::uint32_t memoSlot(Color c) { return (c * 0x9E3779B1u) >> (32 - kMemoBits); }
 
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline void mapArea(const NeuQuantNetwork::SearchIndex& index, const Color* palette, Image& image, const Rect& r,
-                    bool dither) {
+TARNEL_FORCE_INLINE inline void mapArea(const NeuQuantNetwork::SearchIndex& index, const Color* palette,
+                                         Image& image, const Rect& r, bool dither) {
     // Colour 0 hashes to slot 0 and colour 1 elsewhere, so slot 0 starts out
     // holding colour 1 and every other slot colour 0: a starting entry can
     // never be taken for an answer.
@@ -379,9 +365,9 @@ void mapAreaDefault(const NeuQuantNetwork::SearchIndex& index, const Color* pale
     mapArea(index, palette, image, r, dither);
 }
 
-#if defined(TARNEL_NEUQUANT_AVX2)
-__attribute__((target("avx2"))) void mapAreaAvx2(const NeuQuantNetwork::SearchIndex& index, const Color* palette,
-                                                  Image& image, const Rect& r, bool dither) {
+#if defined(TARNEL_SIMD_AVX2)
+TARNEL_TARGET_AVX2 void mapAreaAvx2(const NeuQuantNetwork::SearchIndex& index, const Color* palette, Image& image,
+                                    const Rect& r, bool dither) {
     mapArea(index, palette, image, r, dither);
 }
 #endif
@@ -393,7 +379,7 @@ int NeuQuantNetwork::searchAll(Color c) const { return searchAllNeurons(m_index,
 void NeuQuantNetwork::map(Image& image, const Rect& area, bool dither) const {
     const Rect r = intersected(area, image.rect());
     if (image.isNull() || r.isEmpty()) return;
-#if defined(TARNEL_NEUQUANT_AVX2)
+#if defined(TARNEL_SIMD_AVX2)
     if (cpuHasAvx2()) {
         mapAreaAvx2(m_index, m_palette.data(), image, r, dither);
         return;

@@ -22,7 +22,6 @@ namespace tarnel {
 
 namespace {
 
-
 // --- Direct per-pixel methods -------------------------------------------
 
 // A per-channel quantizer with at most 16 output levels: code[v] names the

@@ -9,19 +9,11 @@
 
 #include "core/simd.h"
 
-// The steps of the diffusion are small; a call per pixel would cost more
-// than the step itself.
-#if defined(__GNUC__)
-#define TARNEL_ALWAYS_INLINE __attribute__((always_inline))
-#else
-#define TARNEL_ALWAYS_INLINE
-#endif
-
 namespace tarnel {
 
 namespace {
 
-constexpr Color kRealEntry = 0xFF000000u;
+constexpr Color kRealEntry = kAlphaMask;
 
 constexpr std::uint16_t sortKey(Color c) { return static_cast<std::uint16_t>(c & 0xFFFFu); }
 
@@ -64,7 +56,7 @@ struct ChannelErrors {
 struct RememberedLookup {
     explicit RememberedLookup(NearestTable& t) : table(&t), known(t.positions()), entries(t.entries()) {}
 
-    TARNEL_ALWAYS_INLINE Color nearest(Color c) const {
+    TARNEL_FORCE_INLINE Color nearest(Color c) const {
         const std::uint32_t place =
             kPlaceParts[0][c & 0xFFu] | kPlaceParts[1][(c >> 8) & 0xFFu] | kPlaceParts[2][(c >> 16) & 0xFFu];
         if (known[place] == 0) [[unlikely]]
@@ -125,21 +117,21 @@ constexpr auto kGroupRows = std::make_integer_sequence<int, kRowsTogether>{};
 
 // Step x of the staircase: row k works on pixel x - k.
 template <int... k, typename Step>
-TARNEL_ALWAYS_INLINE inline void allRows(std::integer_sequence<int, k...>, Step& step, int x) {
+TARNEL_FORCE_INLINE inline void allRows(std::integer_sequence<int, k...>, Step& step, int x) {
     (step.template operator()<k>(x - k), ...);
 }
 
 // The same where the staircase is cut off: by the area's left and right
 // edges, or by its bottom (rows past it).
 template <int... k, typename Step>
-TARNEL_ALWAYS_INLINE inline void rowsInside(std::integer_sequence<int, k...>, Step& step, int x, int width, int rows) {
+TARNEL_FORCE_INLINE inline void rowsInside(std::integer_sequence<int, k...>, Step& step, int x, int width, int rows) {
     ((k < rows && static_cast<unsigned>(x - k) < static_cast<unsigned>(width) ? step.template operator()<k>(x - k)
                                                                                 : void()),
      ...);
 }
 
 template <typename StartRows, typename Step>
-TARNEL_ALWAYS_INLINE inline void diffusionOrder(const Rect& area, StartRows&& startRows, Step&& step) {
+TARNEL_FORCE_INLINE inline void diffusionOrder(const Rect& area, StartRows&& startRows, Step&& step) {
     const int width = area.width();
     const int steps = width + kRowsTogether - 1;
     for (int y = area.top; y <= area.bottom; y += kRowsTogether) {
@@ -170,7 +162,7 @@ void remapDiffusedPlain(Image& image, const Rect& area, Lookup& cache, int stren
             left[k] = ChannelErrors{};
         }
     };
-    const auto step = [&]<int k>(int x) TARNEL_ALWAYS_INLINE {
+    const auto step = [&]<int k>(int x) TARNEL_FORCE_INLINE {
         const Color c = row[k][x];
         ChannelErrors& up = errorRow[static_cast<std::size_t>(x)];
         ChannelErrors& l = left[k];
@@ -196,7 +188,7 @@ constexpr bool vectorStrength(int strength) { return strength > 0 && strength < 
 // the high half of (2 * sum) * (strength * 128), exact for sums of two
 // errors (-256..254).
 template <typename Lookup>
-TARNEL_ALWAYS_INLINE inline void remapDiffusedSse2(Image& image, const Rect& area, Lookup& cache, int strength) {
+TARNEL_FORCE_INLINE inline void remapDiffusedSse2(Image& image, const Rect& area, Lookup& cache, int strength) {
     std::vector<std::uint64_t> errorRow(static_cast<std::size_t>(area.width()) + 1, 0);
     const __m128i zero = _mm_setzero_si128();
     const __m128i scale = _mm_set1_epi16(static_cast<short>(strength * 128));
@@ -209,7 +201,7 @@ TARNEL_ALWAYS_INLINE inline void remapDiffusedSse2(Image& image, const Rect& are
         }
     };
     const auto widen = [zero](Color c) { return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(c)), zero); };
-    const auto step = [&]<int k>(int x) TARNEL_ALWAYS_INLINE {
+    const auto step = [&]<int k>(int x) TARNEL_FORCE_INLINE {
         const Color c = row[k][x];
         std::uint64_t* upSlot = &errorRow[static_cast<std::size_t>(x)];
         const __m128i up = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(upSlot));
@@ -300,13 +292,10 @@ Color SearchPalette::nearest(Color c) const {
     // an end marker or where the green difference alone is no better.
     auto visit = [&](int i) {
         const int dg = g - green[i];
-        const std::uint32_t a = static_cast<std::uint32_t>(dg * dg * 2048);
+        const std::uint32_t a = greenDistance(dg);
         if (a >= best)
             return false;
-        const int dr = r - red[i];
-        const int db = b - blue[i];
-        const int s = r + red[i];
-        const std::uint32_t distance = a + static_cast<std::uint32_t>(dr * dr * (s + 1024) + db * db * (1534 - s));
+        const std::uint32_t distance = a + redBlueDistance(r - red[i], b - blue[i], r + red[i]);
         if (distance < best) {
             best = distance;
             result = i;
@@ -342,7 +331,7 @@ constexpr std::uint32_t cubeOf(std::uint32_t v, int shift) {
 // distance grows with each channel difference, and its red and blue weights
 // with the red sum s, which lies between the cube's lowest and highest red
 // plus the entry's red.
-// (Every bound fits 32 bits: at most 255^2 * (2048 + 1534 + 1534).)
+// (Every bound fits 32 bits: at most 255^2 * (kGreenWeight + 2 kBlueWeightBase).)
 struct DistanceBounds {
     std::int32_t low;
     std::int32_t high;
@@ -359,8 +348,8 @@ inline DistanceBounds cubeBounds(int r0, int g0, int b0, int side, int er, int e
     nearFar(g0, eg, gMin, gMax);
     nearFar(b0, eb, bMin, bMax);
     const int sLow = r0 + er, sHigh = r0 + side - 1 + er;
-    return {gMin * gMin * 2048 + rMin * rMin * (sLow + 1024) + bMin * bMin * (1534 - sHigh),
-            gMax * gMax * 2048 + rMax * rMax * (sHigh + 1024) + bMax * bMax * (1534 - sLow)};
+    return {gMin * gMin * kGreenWeight + rMin * rMin * (sLow + kRedWeightBase) + bMin * bMin * (kBlueWeightBase - sHigh),
+            gMax * gMax * kGreenWeight + rMax * rMax * (sHigh + kRedWeightBase) + bMax * bMax * (kBlueWeightBase - sLow)};
 }
 
 }  // namespace
@@ -457,11 +446,10 @@ void decideSlicePlain(const CubeSlice& slice, const RankedCandidate* candidates,
     std::fill(best, best + 16, SearchPalette::kNoDistance);
     for (const RankedCandidate* e = candidates; e != candidates + count; ++e) {
         const int dg = slice.g - e->green;
-        const int a = dg * dg * 2048;
+        const std::uint32_t a = greenDistance(dg);
         for (int i = 0; i < 16; ++i) {
             const int r = slice.r0 + (i >> 2), b = slice.b0 + (i & 3);
-            const int dr = r - e->red, db = b - e->blue, s = r + e->red;
-            const auto distance = static_cast<std::uint32_t>(a + dr * dr * (s + 1024) + db * db * (1534 - s));
+            const std::uint32_t distance = a + redBlueDistance(r - e->red, b - e->blue, r + e->red);
             if (distance < best[i]) {
                 best[i] = distance;
                 result[i] = e->position;
@@ -480,11 +468,11 @@ TARNEL_TARGET_AVX2 void decideSliceAvx2(const CubeSlice& slice, const RankedCand
     __m256i best[2] = {_mm256_set1_epi32(static_cast<int>(SearchPalette::kNoDistance)),
                        _mm256_set1_epi32(static_cast<int>(SearchPalette::kNoDistance))};
     __m256i found[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
-    const __m256i redWeight = _mm256_set1_epi32(1024);
-    const __m256i blueWeight = _mm256_set1_epi32(1534);
+    const __m256i redWeight = _mm256_set1_epi32(kRedWeightBase);
+    const __m256i blueWeight = _mm256_set1_epi32(kBlueWeightBase);
     for (const RankedCandidate* e = candidates; e != candidates + count; ++e) {
         const int dg = slice.g - e->green;
-        const __m256i a = _mm256_set1_epi32(dg * dg * 2048);
+        const __m256i a = _mm256_set1_epi32(dg * dg * kGreenWeight);
         const __m256i er = _mm256_set1_epi32(e->red);
         const __m256i db = _mm256_sub_epi32(blue, _mm256_set1_epi32(e->blue));
         const __m256i db2 = _mm256_mullo_epi32(db, db);

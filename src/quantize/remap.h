@@ -31,13 +31,23 @@ using Palette = std::vector<Color>;
 // each pixel's quantization error is spread to its neighbours.
 inline constexpr int kDiffusionStrength = 128;
 
+// The weights of the distance: green's is fixed; the red sum s moves weight
+// from blue to red.
+inline constexpr int kGreenWeight = 2048;
+inline constexpr int kRedWeightBase = 1024;
+inline constexpr int kBlueWeightBase = 1534;
+
+// The distance in two parts, so that a search can give up on the green
+// part alone: dg^2 * 2048, and dr^2 * (s + 1024) + db^2 * (1534 - s).
+constexpr std::uint32_t greenDistance(int dg) { return static_cast<std::uint32_t>(dg * dg * kGreenWeight); }
+constexpr std::uint32_t redBlueDistance(int dr, int db, int s) {
+    return static_cast<std::uint32_t>(dr * dr * (s + kRedWeightBase) + db * db * (kBlueWeightBase - s));
+}
+
 // The weighted distance between the colours of a and b (top bytes ignored).
 constexpr std::uint32_t colorDistance(Color a, Color b) {
-    const int dr = redOf(a) - redOf(b);
-    const int dg = greenOf(a) - greenOf(b);
-    const int db = blueOf(a) - blueOf(b);
-    const int s = redOf(a) + redOf(b);
-    return static_cast<std::uint32_t>(dg * dg * 2048 + dr * dr * (s + 1024) + db * db * (1534 - s));
+    return greenDistance(greenOf(a) - greenOf(b)) +
+           redBlueDistance(redOf(a) - redOf(b), blueOf(a) - blueOf(b), redOf(a) + redOf(b));
 }
 
 // The palette prepared for nearest-colour searches.

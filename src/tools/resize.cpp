@@ -6,10 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
-#include <emmintrin.h>
-#define TARNEL_RESIZE_SSE2 1
-#endif
+#include "core/simd.h"
 
 namespace tarnel {
 namespace {
@@ -69,7 +66,7 @@ inline std::uint32_t toByte(float sum) {
     return static_cast<std::uint32_t>(std::clamp(v, 0, 255));
 }
 
-#if TARNEL_RESIZE_SSE2
+#if defined(TARNEL_SIMD_SSE2)
 // One pixel's four channels as four float lanes; the sums are formed lane by
 // lane in the same order as the scalar code, so the results are identical.
 inline __m128 loadPixel(const float* p) { return _mm_loadu_ps(p); }
@@ -86,7 +83,7 @@ inline __m128i packFour(__m128 a, __m128 b, __m128 c, __m128 d) {
 
 void unpackRow(const Color* p, int n, float* out) {
     int x = 0;
-#if TARNEL_RESIZE_SSE2
+#if defined(TARNEL_SIMD_SSE2)
     const __m128i zero = _mm_setzero_si128();
     for (; x + 4 <= n; x += 4) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
@@ -110,7 +107,7 @@ void unpackRow(const Color* p, int n, float* out) {
 
 void packRow(const float* sums, int n, Color* p) {
     int x = 0;
-#if TARNEL_RESIZE_SSE2
+#if defined(TARNEL_SIMD_SSE2)
     for (; x + 4 <= n; x += 4) {
         const float* s = sums + kChannels * x;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + x),
@@ -129,7 +126,7 @@ inline void horizontalSums(const float* line, const Taps& taps, int i, float* ou
     const float* w = taps.weights.data() + taps.offset[i];
     const float* p = line + static_cast<std::size_t>(taps.first[i]) * kChannels;
     const int count = taps.count[i];
-#if TARNEL_RESIZE_SSE2
+#if defined(TARNEL_SIMD_SSE2)
     __m128 acc = _mm_setzero_ps();
     for (int k = 0; k < count; ++k, p += kChannels) acc = _mm_add_ps(acc, _mm_mul_ps(_mm_set1_ps(w[k]), loadPixel(p)));
     _mm_storeu_ps(out, acc);
@@ -202,7 +199,7 @@ bool windowFits(const Taps& taps, int width) {
 // the rows in order, kept in registers across the window.
 void verticalRow(const float* const* rows, const float* w, int count, int width, Color* out) {
     int x = 0;
-#if TARNEL_RESIZE_SSE2
+#if defined(TARNEL_SIMD_SSE2)
     for (; x + 4 <= width; x += 4) {
         const std::size_t q = std::size_t(x) * kChannels;
         __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps(), a2 = _mm_setzero_ps(), a3 = _mm_setzero_ps();

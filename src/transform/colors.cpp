@@ -1,9 +1,6 @@
 #include "transform/colors.h"
 
-#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
-#include <emmintrin.h>
-#define TARNEL_COLORS_SSE2 1
-#endif
+#include "core/simd.h"
 
 namespace tarnel {
 namespace {
@@ -48,7 +45,7 @@ void grayScale(Image& image, const Rect& area) {
     for (int y = r.top; y <= r.bottom; ++y) {
         Color* p = image.row(y) + r.left;
         int x = 0;
-#ifdef TARNEL_COLORS_SSE2
+#if defined(TARNEL_SIMD_SSE2)
         // Four pixels at a time: madd forms 2R + 4G and B + 0 per pixel, the
         // pairs are added, narrowed to 16 bits (at most 1785) and divided by
         // the same multiply-high as below.

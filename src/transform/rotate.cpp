@@ -4,10 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#if !defined(TARNEL_NO_SIMD) && (defined(__SSE2__) || defined(_M_X64))
-#include <emmintrin.h>
-#define TARNEL_ROTATE_SSE2 1
-#endif
+#include "core/simd.h"
 
 namespace tarnel {
 namespace {
@@ -30,7 +27,7 @@ void rotateTile(const Image& src, Image& dst, int x0, int y0, int x1, int y1) {
         return buffer + (sx - x0) * kTile + (kClockwise ? y1 - 1 - sy : sy - y0);
     };
     int sy = y0;
-#ifdef TARNEL_ROTATE_SSE2
+#if defined(TARNEL_SIMD_SSE2)
     // 4 x 4 blocks: load four source rows, transpose in registers, and store
     // each source column as one piece of its destination row (reversed when
     // turning clockwise, where the source rows run right to left).

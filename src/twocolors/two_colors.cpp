@@ -4,12 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/simd.h"
 #include "quantize/dither.h"
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define TARNEL_TWO_COLORS_SSE2 1
-#endif
 
 namespace tarnel {
 namespace {
@@ -25,7 +21,7 @@ inline Color pickColor(Color c, Color read, int limit, Color color1, Color color
     return (c & ~kColorMask) | (weightedSum(read) < limit ? color1 : color2);
 }
 
-#if defined(TARNEL_TWO_COLORS_SSE2)
+#if defined(TARNEL_SIMD_SSE2)
 // Four pixels at a time: the dither offsets are added to the colour bytes
 // with unsigned saturation, which is exactly the clamp to 0..255 of the
 // dither read.
@@ -67,7 +63,7 @@ void thresholdPass(Image& image, const Rect& r, int threshold, Color color1, Col
     const int limit = std::clamp(threshold, 0, kTwoColorSliderMax) * kLuminanceDivisor;
     for (int y = r.top; y <= r.bottom; ++y) {
         Color* row = image.row(y);
-#if defined(TARNEL_TWO_COLORS_SSE2)
+#if defined(TARNEL_SIMD_SSE2)
         if constexpr (Ordered) {
             orderedRowSse2(row, r.left, r.right + 1, y, limit, color1, color2);
             continue;
