@@ -3,11 +3,14 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "io/parallel_deflate.h"
 
 namespace tarnel {
 namespace {
@@ -21,6 +24,8 @@ constexpr std::uint64_t kMaxDeflateRatio = 1100;
 // Largest ancillary chunk kept in memory; bigger ones are skipped.
 constexpr png_alloc_size_t kMaxChunkBytes = 8u << 20;
 constexpr int kCompressionLevel = 9;
+// The compressed rows are written in chunks of at most this size.
+constexpr std::size_t kIdatChunkBytes = std::size_t{1} << 18;
 
 // libpng reports errors by longjmp. Everything with a destructor lives in
 // these state records, owned by the caller of the functions that call setjmp;
@@ -169,7 +174,26 @@ void writeToSink(png_structp png, png_bytep in, png_size_t length) {
 
 void flushSink(png_structp) {}
 
-bool writeImage(WriteState* s, const Image* image) {
+// One PNG row: the filter-type byte (None), then R G B or R G B A.
+void pngRow(const Image& image, int y, std::uint8_t* out) {
+    *out++ = PNG_FILTER_VALUE_NONE;
+    const Color* p = image.row(y);
+    const int width = image.width();
+    if (image.depth() == 32) {
+        std::memcpy(out, p, static_cast<std::size_t>(width) * 4);
+        return;
+    }
+    for (int x = 0; x < width; ++x, out += 3) {
+        const Color c = p[x];
+        out[0] = static_cast<std::uint8_t>(c);
+        out[1] = static_cast<std::uint8_t>(c >> 8);
+        out[2] = static_cast<std::uint8_t>(c >> 16);
+    }
+}
+
+// The header through libpng, then the compressed rows (made beforehand, on
+// every core) as IDAT chunks and the end chunk.
+bool writeImage(WriteState* s, const Image* image, const std::vector<std::uint8_t>* stream) {
     if (setjmp(png_jmpbuf(s->png))) return false;
     png_structp png = s->png;
     const bool alpha = image->depth() == 32;
@@ -177,13 +201,12 @@ bool writeImage(WriteState* s, const Image* image) {
     png_set_IHDR(png, s->info, static_cast<png_uint_32>(image->width()), static_cast<png_uint_32>(image->height()), 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_set_compression_level(png, kCompressionLevel);
     png_write_info(png, s->info);
-    if (!alpha) png_set_filler(png, 0, PNG_FILLER_AFTER);
-    for (int y = 0; y < image->height(); ++y)
-        png_write_row(png, reinterpret_cast<png_const_bytep>(image->row(y)));
-    png_write_end(png, nullptr);
+    static constexpr png_byte kIdat[5] = "IDAT";
+    static constexpr png_byte kIend[5] = "IEND";
+    for (std::size_t at = 0; at < stream->size(); at += kIdatChunkBytes)
+        png_write_chunk(png, kIdat, stream->data() + at, std::min(kIdatChunkBytes, stream->size() - at));
+    png_write_chunk(png, kIend, nullptr, 0);
     return true;
 }
 
@@ -243,7 +266,11 @@ std::string encodePng(const Image& image, ByteSink& out) {
     state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onWriteError, onWarning);
     if (state.png) state.info = png_create_info_struct(state.png);
     if (!state.png || !state.info) return "libpng could not start";
-    if (!writeImage(&state, &image)) return std::string("PNG encoding failed: ") + state.message;
+    const std::size_t rowBytes = 1 + static_cast<std::size_t>(image.width()) * (image.depth() == 32 ? 4 : 3);
+    const auto stream = deflateRows(image.height(), rowBytes, kCompressionLevel,
+                                    [&image](int y, std::uint8_t* row) { pngRow(image, y, row); });
+    if (!stream) return "PNG encoding failed: the compressor stopped";
+    if (!writeImage(&state, &image, &*stream)) return std::string("PNG encoding failed: ") + state.message;
     return {};
 }
 

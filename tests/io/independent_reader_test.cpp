@@ -10,7 +10,9 @@
 #include <random>
 
 #include "common/test_images.h"
+#include "core/parallel.h"
 #include "io/image_file.h"
+#include "io/parallel_deflate.h"
 #include "io/png_indexed.h"
 
 namespace tarnel {
@@ -96,6 +98,31 @@ TEST_F(IndependentReader, LosslessFilesHaveOurExactPixels) {
                     ASSERT_EQ(p[3], depth == 32 ? alphaOf(c) : 255);
                 }
         }
+}
+
+// The widest 24-bit PNG, written on several threads, with rows in three
+// compressor bands.
+TEST_F(IndependentReader, PngCompressedInBandsHasOurExactPixels) {
+    const int width = kMaxImageSide;
+    const int height = 2 * deflateBandRows(1 + std::size_t{kMaxImageSide} * 3) + 1;
+    const Image image = test::photoLikeImage(width, height, 24, 5);
+    const fs::path file = m_dir / "bands.png";
+    {
+        const ThreadingForTest threads(3, 0);
+        ASSERT_TRUE(saveImageFile(file.string(), image, ImageFormat::Png).ok);
+    }
+    const Dump d = dump(file);
+    ASSERT_EQ(d.width, width);
+    ASSERT_EQ(d.height, height);
+    std::vector<std::uint8_t> want;
+    want.reserve(image.pixelCount() * 4);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Color c = image.pixel(x, y);
+            want.insert(want.end(), {static_cast<std::uint8_t>(redOf(c)), static_cast<std::uint8_t>(greenOf(c)),
+                                     static_cast<std::uint8_t>(blueOf(c)), 255});
+        }
+    EXPECT_TRUE(d.rgba == want);
 }
 
 TEST_F(IndependentReader, LossyFilesDecodeAlikeInBothReaders) {

@@ -8,9 +8,11 @@
 #include <cstring>
 
 #include "common/test_images.h"
+#include "core/parallel.h"
 #include "io/bmp_codec.h"
 #include "io/image_codec.h"
 #include "io/jpeg_codec.h"
+#include "io/parallel_deflate.h"
 
 namespace tarnel {
 namespace {
@@ -242,13 +244,34 @@ void checkPngLayout(const std::vector<std::uint8_t>& png, int width, int height,
     EXPECT_EQ(idat[1] >> 6, 3);
 }
 
+// Small images, and 24-bit images of the widest size whose last row falls
+// one before, on and one past a boundary of the compressor's bands; written
+// on several threads, the files are those of one thread, and libpng's
+// simplified reader and our loader both see the image.
 TEST(RoundTrip, PngLayoutAndAnIndependentReader) {
-    for (int depth : {24, 32}) {
-        SCOPED_TRACE(depth);
-        const Image image = randomImage(13, 5, depth, 11);
-        const EncodeResult encoded = encodeImage(image, ImageFormat::Png);
+    const int band = deflateBandRows(1 + std::size_t{kMaxImageSide} * 3);
+    const struct {
+        int width, height, depth;
+    } cases[] = {{13, 5, 24},           {13, 5, 32},          {kMaxImageSide, 1, 24},       {kMaxImageSide, 2, 24},
+                 {kMaxImageSide, band - 1, 24}, {kMaxImageSide, band, 24}, {kMaxImageSide, band + 1, 24}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " x " << c.depth);
+        const Image image = c.width < 100 ? randomImage(c.width, c.height, c.depth, 11)
+                                          : photoLikeImage(c.width, c.height, c.depth, 11);
+        EncodeResult encoded;
+        {
+            const ThreadingForTest threads(3, 0);
+            encoded = encodeImage(image, ImageFormat::Png);
+        }
         ASSERT_TRUE(encoded.ok());
-        checkPngLayout(encoded.bytes, 13, 5, depth == 32 ? 6 : 2);
+        {
+            const ThreadingForTest threads(1, 0);
+            EXPECT_TRUE(encodeImage(image, ImageFormat::Png).bytes == encoded.bytes);
+        }
+        checkPngLayout(encoded.bytes, c.width, c.height, c.depth == 32 ? 6 : 2);
+        const DecodeResult ours = decodeImage(encoded.bytes);
+        ASSERT_TRUE(ours.ok()) << ours.message;
+        EXPECT_TRUE(ours.image == image);
 
         png_image reader;
         std::memset(&reader, 0, sizeof reader);
@@ -257,14 +280,14 @@ TEST(RoundTrip, PngLayoutAndAnIndependentReader) {
         reader.format = PNG_FORMAT_RGBA;
         std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(reader));
         ASSERT_TRUE(png_image_finish_read(&reader, nullptr, pixels.data(), 0, nullptr));
-        for (int y = 0; y < 5; ++y)
-            for (int x = 0; x < 13; ++x) {
-                const std::uint8_t* p = pixels.data() + 4 * (y * 13 + x);
-                const Color c = image.pixel(x, y);
-                ASSERT_EQ(p[0], redOf(c));
-                ASSERT_EQ(p[1], greenOf(c));
-                ASSERT_EQ(p[2], blueOf(c));
-                ASSERT_EQ(p[3], depth == 32 ? alphaOf(c) : 255);
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                const std::uint8_t* p = pixels.data() + 4 * (std::size_t(y) * c.width + x);
+                const Color want = image.pixel(x, y);
+                ASSERT_EQ(p[0], redOf(want));
+                ASSERT_EQ(p[1], greenOf(want));
+                ASSERT_EQ(p[2], blueOf(want));
+                ASSERT_EQ(p[3], c.depth == 32 ? alphaOf(want) : 255);
             }
     }
 }
