@@ -8,6 +8,7 @@
 
 #include "adjust/rounding.h"
 
+#include "core/parallel.h"
 #include "core/simd.h"
 
 namespace tarnel {
@@ -345,7 +346,9 @@ void brightenArea(Image& image, const Rect& area, int b, const int* amounts, Ena
                   detail::BrightnessPath path) {
     const bool allOn = on.red && on.green && on.blue;
     const RowFn row = ratio ? rowFunction<Limit, true>(path, allOn) : rowFunction<Limit, false>(path, allOn);
-    for (int y = area.top; y <= area.bottom; ++y) row(image.row(y) + area.left, area.width(), b, amounts, on);
+    parallelRows(area.top, area.bottom, area.width(), [&](int top, int bottom) {
+        for (int y = top; y <= bottom; ++y) row(image.row(y) + area.left, area.width(), b, amounts, on);
+    });
 }
 
 // Equal mode with a fixed amount under clamp or wrap: each channel maps on
@@ -360,13 +363,15 @@ void brightenByTables(Image& image, const Rect& area, int b, const BrightnessOpt
         green[v] = static_cast<std::uint32_t>(options.green ? out : v) << 8;
         blue[v] = static_cast<std::uint32_t>(options.blue ? out : v) << 16;
     }
-    for (int y = area.top; y <= area.bottom; ++y) {
-        Color* p = image.row(y);
-        for (int x = area.left; x <= area.right; ++x) {
-            const Color c = p[x];
-            p[x] = (c & kAlphaMask) | red[c & 0xFF] | green[(c >> 8) & 0xFF] | blue[(c >> 16) & 0xFF];
+    parallelRows(area.top, area.bottom, area.width(), [&](int top, int bottom) {
+        for (int y = top; y <= bottom; ++y) {
+            Color* p = image.row(y);
+            for (int x = area.left; x <= area.right; ++x) {
+                const Color c = p[x];
+                p[x] = (c & kAlphaMask) | red[c & 0xFF] | green[(c >> 8) & 0xFF] | blue[(c >> 16) & 0xFF];
+            }
         }
-    }
+    });
 }
 
 }  // namespace
@@ -434,13 +439,15 @@ void adjustContrast(Image& image, const Rect& area, int value) {
     std::vector<std::uint16_t> redGreen(std::size_t{1} << 16);
     for (std::uint32_t i = 0; i < redGreen.size(); ++i)
         redGreen[i] = static_cast<std::uint16_t>(channel[i & 0xFF] | (channel[i >> 8] << 8));
-    for (int y = clip.top; y <= clip.bottom; ++y) {
-        Color* p = image.row(y);
-        for (int x = clip.left; x <= clip.right; ++x) {
-            const Color c = p[x];
-            p[x] = (c & kAlphaMask) | redGreen[c & 0xFFFF] | (channel[(c >> 16) & 0xFF] << 16);
+    parallelRows(clip.top, clip.bottom, clip.width(), [&](int top, int bottom) {
+        for (int y = top; y <= bottom; ++y) {
+            Color* p = image.row(y);
+            for (int x = clip.left; x <= clip.right; ++x) {
+                const Color c = p[x];
+                p[x] = (c & kAlphaMask) | redGreen[c & 0xFFFF] | (channel[(c >> 16) & 0xFF] << 16);
+            }
         }
-    }
+    });
 }
 
 }  // namespace tarnel

@@ -1,7 +1,11 @@
 #include "quantize/color_count.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
+
+#include "core/parallel.h"
 
 namespace tarnel {
 
@@ -46,6 +50,18 @@ void ColorSet::markArea(const Image& image, const Rect& area) {
     forEachColourChange(image, area, [bits](Color v) { bits[v >> 3] |= static_cast<std::uint8_t>(1u << (v & 7u)); });
 }
 
+void ColorSet::unite(const ColorSet& other) {
+    std::uint8_t* bytes = bits();
+    const std::uint8_t* more = other.bits();
+    for (std::uint32_t i = 0; i < kColors / 8; i += 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, bytes + i, sizeof a);
+        std::memcpy(&b, more + i, sizeof b);
+        a |= b;
+        std::memcpy(bytes + i, &a, sizeof a);
+    }
+}
+
 int ColorSet::size() const {
     const std::uint8_t* bytes = bits();
     int count = 0;
@@ -68,7 +84,17 @@ int countColors(const Image& image, const Rect& area) {
     // hundred thousand pixels: small areas count as they go.
     if (static_cast<std::int64_t>(clipped.width()) * clipped.height() < kCountAtEndFromPixels)
         return seen.insertArea(image, clipped);
-    seen.markArea(image, clipped);
+    // Bands of rows marked on every core, each into a set of its own, and
+    // the sets joined.
+    const int bands = std::min(workerCount(), clipped.height());
+    std::vector<ColorSet> more(static_cast<std::size_t>(bands - 1));
+    runTasks(bands, static_cast<std::int64_t>(clipped.width()) * clipped.height(), [&](int i) {
+        const int top = clipped.top + static_cast<int>(std::int64_t{clipped.height()} * i / bands);
+        const int bottom = clipped.top + static_cast<int>(std::int64_t{clipped.height()} * (i + 1) / bands) - 1;
+        ColorSet& set = i == 0 ? seen : more[static_cast<std::size_t>(i - 1)];
+        set.markArea(image, Rect{clipped.left, top, clipped.right, bottom});
+    });
+    for (const ColorSet& other : more) seen.unite(other);
     return seen.size();
 }
 

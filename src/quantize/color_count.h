@@ -3,7 +3,8 @@
 //
 // Only red, green and blue count: pixels that differ in the top byte alone
 // (alpha, or whatever a 24-bit image carries there) are one colour. The
-// result is exact; memory use is a fixed 2 MiB bit set whatever the size.
+// result is exact; memory use is a 2 MiB bit set whatever the size (one per
+// thread for large images).
 
 #include <cstdint>
 #include <memory>
@@ -43,6 +44,8 @@ public:
     int insertArea(const Image& image, const Rect& area);
     // The same without counting (faster for large areas).
     void markArea(const Image& image, const Rect& area);
+    // Adds every colour of other.
+    void unite(const ColorSet& other);
     // The number of colours in the set.
     int size() const;
 

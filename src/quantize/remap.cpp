@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "core/parallel.h"
 #include "core/simd.h"
 
 namespace tarnel {
@@ -547,18 +548,11 @@ void NearestTable::decideCube(std::uint32_t cubeIndex, Color c) {
 }
 
 
-void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int strength) {
-    if (image.isNull() || palette.empty())
-        return;
-    const Rect clipped = intersected(area, image.rect());
-    if (clipped.isEmpty())
-        return;
-    const auto run = [&](auto& lookup) {
-        if (strength == 0)
-            remapPlain(image, clipped, lookup);
-        else
-            remapDiffused(image, clipped, lookup, strength);
-    };
+namespace {
+
+// Calls run(lookup) with the fastest lookup for the palette.
+template <typename Run>
+void withLookup(const SearchPalette& palette, Run&& run) {
     if (palette.size() > NearestTable::kMaxEntries) {
         NearestCache cache(palette);
         run(cache);
@@ -567,6 +561,26 @@ void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int
     NearestTable table(palette);
     RememberedLookup lookup(table);
     run(lookup);
+}
+
+}  // namespace
+
+void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int strength) {
+    if (image.isNull() || palette.empty())
+        return;
+    const Rect clipped = intersected(area, image.rect());
+    if (clipped.isEmpty())
+        return;
+    if (strength != 0) {
+        withLookup(palette, [&](auto& lookup) { remapDiffused(image, clipped, lookup, strength); });
+        return;
+    }
+    // Without diffusion rows are independent: bands of them on every core,
+    // each with its own lookup, as the lookups fill in as they are asked.
+    parallelRows(clipped.top, clipped.bottom, clipped.width(), [&](int top, int bottom) {
+        const Rect band{clipped.left, top, clipped.right, bottom};
+        withLookup(palette, [&](auto& lookup) { remapPlain(image, band, lookup); });
+    });
 }
 
 void remap(Image& image, const Rect& area, const Palette& palette, const RemapOptions& options) {

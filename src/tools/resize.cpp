@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/parallel.h"
 #include "core/simd.h"
 
 namespace tarnel {
@@ -150,10 +151,12 @@ void horizontalRow(const Color* src, int n, const Taps& taps, float* line, float
 Image resampleHorizontal(const Image& src, int newWidth) {
     const Taps taps = buildTaps(src.width(), newWidth);
     Image dst(newWidth, src.height(), src.depth());
-    std::vector<float> line(static_cast<std::size_t>(src.width()) * kChannels);
-    std::vector<float> sums(static_cast<std::size_t>(newWidth) * kChannels);
-    for (int y = 0; y < src.height(); ++y)
-        horizontalRow(src.row(y), src.width(), taps, line.data(), sums.data(), dst.row(y));
+    parallelRows(0, src.height() - 1, src.width(), [&](int top, int bottom) {
+        std::vector<float> line(static_cast<std::size_t>(src.width()) * kChannels);
+        std::vector<float> sums(static_cast<std::size_t>(newWidth) * kChannels);
+        for (int y = top; y <= bottom; ++y)
+            horizontalRow(src.row(y), src.width(), taps, line.data(), sums.data(), dst.row(y));
+    });
     return dst;
 }
 
@@ -223,15 +226,15 @@ void verticalRow(const float* const* rows, const float* w, int count, int width,
     }
 }
 
-// The vertical pass over `width`-pixel rows made by fill, row y of the
-// result handed to emit(y, pixels). The window of input rows must fit.
+// The vertical pass over `width`-pixel rows made by fill, rows top .. bottom
+// of the result, row y handed to emit(y, pixels). The window of input rows
+// must fit.
 template <class FillRow, class EmitRow>
-void verticalPass(const Taps& taps, int width, FillRow fill, EmitRow emit) {
+void verticalPass(const Taps& taps, int width, int top, int bottom, FillRow fill, EmitRow emit) {
     RowCache<FillRow> cache(width, taps.maxCount, fill);
     std::vector<const float*> rows(taps.maxCount);
     std::vector<Color> out(width);
-    const int newHeight = static_cast<int>(taps.first.size());
-    for (int y = 0; y < newHeight; ++y) {
+    for (int y = top; y <= bottom; ++y) {
         for (int k = 0; k < taps.count[y]; ++k) rows[k] = cache.row(taps.first[y] + k);
         verticalRow(rows.data(), taps.weights.data() + taps.offset[y], taps.count[y], width, out.data());
         emit(y, out.data());
@@ -242,25 +245,32 @@ Image resampleVertical(const Image& src, int newHeight) {
     const Taps taps = buildTaps(src.height(), newHeight);
     Image dst(src.width(), newHeight, src.depth());
     const std::size_t n = static_cast<std::size_t>(src.width()) * kChannels;
+    // Bands of output rows; a band's first window is made again by the band
+    // itself, so the bands share nothing.
+    const std::int64_t rowWork = std::int64_t{src.width()} * taps.maxCount;
     if (windowFits(taps, src.width())) {
-        verticalPass(
-            taps, src.width(), [&](int j, float* out) { unpackRow(src.row(j), src.width(), out); },
-            [&](int y, const Color* row) { std::memcpy(dst.row(y), row, sizeof(Color) * src.width()); });
+        parallelRows(0, newHeight - 1, rowWork, [&](int top, int bottom) {
+            verticalPass(
+                taps, src.width(), top, bottom, [&](int j, float* out) { unpackRow(src.row(j), src.width(), out); },
+                [&](int y, const Color* row) { std::memcpy(dst.row(y), row, sizeof(Color) * src.width()); });
+        });
         return dst;
     }
     // Very strong shrinking: too many rows per output to keep, so each source
     // row is converted and added in turn, in the same order.
-    std::vector<float> line(n), sums(n);
-    for (int y = 0; y < newHeight; ++y) {
-        std::fill(sums.begin(), sums.end(), 0.0f);
-        const float* w = taps.weights.data() + taps.offset[y];
-        for (int k = 0; k < taps.count[y]; ++k) {
-            unpackRow(src.row(taps.first[y] + k), src.width(), line.data());
-            const float wk = w[k];
-            for (std::size_t q = 0; q < n; ++q) sums[q] += wk * line[q];
+    parallelRows(0, newHeight - 1, rowWork, [&](int top, int bottom) {
+        std::vector<float> line(n), sums(n);
+        for (int y = top; y <= bottom; ++y) {
+            std::fill(sums.begin(), sums.end(), 0.0f);
+            const float* w = taps.weights.data() + taps.offset[y];
+            for (int k = 0; k < taps.count[y]; ++k) {
+                unpackRow(src.row(taps.first[y] + k), src.width(), line.data());
+                const float wk = w[k];
+                for (std::size_t q = 0; q < n; ++q) sums[q] += wk * line[q];
+            }
+            packRow(sums.data(), src.width(), dst.row(y));
         }
-        packRow(sums.data(), src.width(), dst.row(y));
-    }
+    });
     return dst;
 }
 
@@ -275,24 +285,27 @@ Image resampleBoth(const Image& src, int newWidth, int newHeight, bool verticalF
                              : resampleVertical(resampleHorizontal(src, newWidth), newHeight);
     }
     Image dst(newWidth, newHeight, src.depth());
-    std::vector<float> line(static_cast<std::size_t>(src.width()) * kChannels);
-    std::vector<float> sums(static_cast<std::size_t>(newWidth) * kChannels);
-    if (verticalFirst) {
-        verticalPass(
-            down, src.width(), [&](int j, float* out) { unpackRow(src.row(j), src.width(), out); },
-            [&](int y, const Color* row) {
-                horizontalRow(row, src.width(), across, line.data(), sums.data(), dst.row(y));
-            });
-    } else {
-        std::vector<Color> between(newWidth);
-        verticalPass(
-            down, newWidth,
-            [&](int j, float* out) {
-                horizontalRow(src.row(j), src.width(), across, line.data(), sums.data(), between.data());
-                unpackRow(between.data(), newWidth, out);
-            },
-            [&](int y, const Color* row) { std::memcpy(dst.row(y), row, sizeof(Color) * newWidth); });
-    }
+    const std::int64_t rowWork = std::int64_t{std::max(src.width(), newWidth)} * down.maxCount;
+    parallelRows(0, newHeight - 1, rowWork, [&](int top, int bottom) {
+        std::vector<float> line(static_cast<std::size_t>(src.width()) * kChannels);
+        std::vector<float> sums(static_cast<std::size_t>(newWidth) * kChannels);
+        if (verticalFirst) {
+            verticalPass(
+                down, src.width(), top, bottom, [&](int j, float* out) { unpackRow(src.row(j), src.width(), out); },
+                [&](int y, const Color* row) {
+                    horizontalRow(row, src.width(), across, line.data(), sums.data(), dst.row(y));
+                });
+        } else {
+            std::vector<Color> between(newWidth);
+            verticalPass(
+                down, newWidth, top, bottom,
+                [&](int j, float* out) {
+                    horizontalRow(src.row(j), src.width(), across, line.data(), sums.data(), between.data());
+                    unpackRow(between.data(), newWidth, out);
+                },
+                [&](int y, const Color* row) { std::memcpy(dst.row(y), row, sizeof(Color) * newWidth); });
+        }
+    });
     return dst;
 }
 
@@ -378,32 +391,34 @@ Image stretchAreaAverage(const Image& image, int newWidth, int newHeight) {
     const std::uint64_t total = std::uint64_t(w) * std::uint64_t(h);
     const double inverseTotal = 1.0 / static_cast<double>(total);
     Image dst(newWidth, newHeight, image.depth());
-    std::vector<std::uint64_t> sums(static_cast<std::size_t>(newWidth) * 3);
-    for (int y = 0; y < newHeight; ++y) {
-        std::fill(sums.begin(), sums.end(), 0);
-        for (int k = 0; k < down.count[y]; ++k) {
-            const std::uint64_t wy = down.weights[down.offset[y] + k];
-            const Color* p = image.row(down.first[y] + k);
-            for (int x = 0; x < newWidth; ++x) {
-                std::uint64_t r = 0, g = 0, b = 0;
-                const std::uint32_t* wx = across.weights.data() + across.offset[x];
-                const Color* q = p + across.first[x];
-                for (int j = 0; j < across.count[x]; ++j) {
-                    r += std::uint64_t(wx[j]) * (q[j] & 0xFF);
-                    g += std::uint64_t(wx[j]) * ((q[j] >> 8) & 0xFF);
-                    b += std::uint64_t(wx[j]) * ((q[j] >> 16) & 0xFF);
+    parallelRows(0, newHeight - 1, std::int64_t{w} * (h / newHeight + 1), [&](int top, int bottom) {
+        std::vector<std::uint64_t> sums(static_cast<std::size_t>(newWidth) * 3);
+        for (int y = top; y <= bottom; ++y) {
+            std::fill(sums.begin(), sums.end(), 0);
+            for (int k = 0; k < down.count[y]; ++k) {
+                const std::uint64_t wy = down.weights[down.offset[y] + k];
+                const Color* p = image.row(down.first[y] + k);
+                for (int x = 0; x < newWidth; ++x) {
+                    std::uint64_t r = 0, g = 0, b = 0;
+                    const std::uint32_t* wx = across.weights.data() + across.offset[x];
+                    const Color* q = p + across.first[x];
+                    for (int j = 0; j < across.count[x]; ++j) {
+                        r += std::uint64_t(wx[j]) * (q[j] & 0xFF);
+                        g += std::uint64_t(wx[j]) * ((q[j] >> 8) & 0xFF);
+                        b += std::uint64_t(wx[j]) * ((q[j] >> 16) & 0xFF);
+                    }
+                    sums[3 * x] += wy * r;
+                    sums[3 * x + 1] += wy * g;
+                    sums[3 * x + 2] += wy * b;
                 }
-                sums[3 * x] += wy * r;
-                sums[3 * x + 1] += wy * g;
-                sums[3 * x + 2] += wy * b;
             }
+            Color* out = dst.row(y);
+            for (int x = 0; x < newWidth; ++x)
+                out[x] = rgb(static_cast<int>(divideRounded(sums[3 * x], total, inverseTotal)),
+                             static_cast<int>(divideRounded(sums[3 * x + 1], total, inverseTotal)),
+                             static_cast<int>(divideRounded(sums[3 * x + 2], total, inverseTotal)));
         }
-        Color* out = dst.row(y);
-        for (int x = 0; x < newWidth; ++x)
-            out[x] = rgb(static_cast<int>(divideRounded(sums[3 * x], total, inverseTotal)),
-                         static_cast<int>(divideRounded(sums[3 * x + 1], total, inverseTotal)),
-                         static_cast<int>(divideRounded(sums[3 * x + 2], total, inverseTotal)));
-    }
+    });
     return dst;
 }
 

@@ -1,5 +1,6 @@
 #include "transform/colors.h"
 
+#include "core/parallel.h"
 #include "core/simd.h"
 
 namespace tarnel {
@@ -26,23 +27,9 @@ static_assert(divideBy7IsExact());
 
 constexpr Color kTopByte = ~kColorMask;
 
-}  // namespace
-
-void negative(Image& image, const Rect& area) {
-    const Rect r = intersected(area, image.rect());
-    if (image.isNull() || r.isEmpty()) return;
-    for (int y = r.top; y <= r.bottom; ++y) {
-        Color* p = image.row(y) + r.left;
-        for (int x = 0; x < r.width(); ++x) p[x] ^= kColorMask;
-    }
-}
-
-void negative(Image& image) { negative(image, image.rect()); }
-
-void grayScale(Image& image, const Rect& area) {
-    const Rect r = intersected(area, image.rect());
-    if (image.isNull() || r.isEmpty()) return;
-    for (int y = r.top; y <= r.bottom; ++y) {
+// Rows top .. bottom of area r.
+void grayRows(Image& image, const Rect& r, int top, int bottom) {
+    for (int y = top; y <= bottom; ++y) {
         Color* p = image.row(y) + r.left;
         int x = 0;
 #if defined(TARNEL_SIMD_SSE2)
@@ -74,6 +61,27 @@ void grayScale(Image& image, const Rect& area) {
             p[x] = (c & kTopByte) | g | (g << 8) | (g << 16);
         }
     }
+}
+
+}  // namespace
+
+void negative(Image& image, const Rect& area) {
+    const Rect r = intersected(area, image.rect());
+    if (image.isNull() || r.isEmpty()) return;
+    parallelRows(r.top, r.bottom, r.width(), [&](int top, int bottom) {
+        for (int y = top; y <= bottom; ++y) {
+            Color* p = image.row(y) + r.left;
+            for (int x = 0; x < r.width(); ++x) p[x] ^= kColorMask;
+        }
+    });
+}
+
+void negative(Image& image) { negative(image, image.rect()); }
+
+void grayScale(Image& image, const Rect& area) {
+    const Rect r = intersected(area, image.rect());
+    if (image.isNull() || r.isEmpty()) return;
+    parallelRows(r.top, r.bottom, r.width(), [&](int top, int bottom) { grayRows(image, r, top, bottom); });
 }
 
 void grayScale(Image& image) { grayScale(image, image.rect()); }

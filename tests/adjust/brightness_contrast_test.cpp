@@ -8,6 +8,7 @@
 
 #include "adjust/rounding.h"
 #include "common/test_images.h"
+#include "common/thread_check.h"
 
 namespace tarnel {
 namespace {
@@ -279,6 +280,19 @@ TEST(BrightnessContrast, Goldens) {
         adjustContrast(image, image.rect(), value);
         test::expectGolden(value < 0 ? "adjust_contrast_minus60" : "adjust_contrast_plus45", image);
     }
+}
+
+TEST(BrightnessContrast, ThreadsGiveTheOneThreadPixels) {
+    BrightnessOptions added;  // the table path where vectors are off
+    added.ratio = added.proportional = false;
+    added.limit = BrightnessLimit::Clamp;
+    for (const BrightnessOptions& options : {BrightnessOptions{}, added}) {
+        test::expectThreadsMatchOneThread([&](Image im) { return adjustBrightness(im, im.rect(), 60, options), im; });
+        test::expectThreadsMatchOneThread(
+            [&](Image im) { return detail::adjustBrightnessWith(im, im.rect(), -40, options, detail::BrightnessPath::Plain), im; },
+            32);
+    }
+    test::expectThreadsMatchOneThread([](Image im) { return adjustContrast(im, im.rect(), 35), im; });
 }
 
 }  // namespace

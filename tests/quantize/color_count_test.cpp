@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/test_images.h"
+#include "core/parallel.h"
 
 namespace tarnel {
 namespace {
@@ -75,6 +76,26 @@ TEST(CountColors, LargeAreasCountedAfterMarkingMatchASortedList) {
                              Rect{7, 2, 300, 200}})
         EXPECT_EQ(countColors(image, intersected(area, image.rect())), distinct(intersected(area, image.rect())))
             << area.left << "," << area.top << " " << area.right << "," << area.bottom;
+}
+
+TEST(CountColors, ThreadsCountAsOneThread) {
+    // Only areas large enough to be marked and counted after are split.
+    for (const auto& [w, h] : {std::pair{1, 262147}, std::pair{262147, 1}, std::pair{521, 523}}) {
+        const Image image = test::randomImage(w, h, 24, 3);
+        for (const Rect& area : {image.rect(), Rect{0, 1, w / 2 + 1, h - 1}}) {
+            SCOPED_TRACE(testing::Message() << w << " x " << h << ", area " << area.width() << " x " << area.height());
+            int one = 0, three = 0;
+            {
+                const ThreadingForTest threads(1, 0);
+                one = countColors(image, area);
+            }
+            {
+                const ThreadingForTest threads(3, 0);
+                three = countColors(image, area);
+            }
+            EXPECT_EQ(three, one);
+        }
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/test_images.h"
+#include "common/thread_check.h"
 
 namespace tarnel {
 namespace {
@@ -220,6 +221,18 @@ TEST(SmoothResize, Goldens) {
     test::expectGolden("resize_mitchell_down_40x27", smoothResize(photo32, 40, 27));
     test::expectGolden("resize_area_up_150x100", smoothResize(test::testPhoto(), 150, 100));
     test::expectGolden("resize_area_down_40x27", smoothResize(test::testPhoto(), 40, 27));
+}
+
+TEST(SmoothResize, ThreadsGiveTheOneThreadPixels) {
+    // Both filters (by depth), each axis alone, both in either order, and a
+    // shrink strong enough to need the plain vertical sum.
+    for (int depth : {24, 32})
+        for (const auto& [w, h] : {std::pair{3, 0}, std::pair{0, 5}, std::pair{7, 11}, std::pair{200, 2},
+                                   std::pair{2, 150}, std::pair{1, 300}}) {
+            SCOPED_TRACE(testing::Message() << depth << ": " << w << " x " << h);
+            test::expectThreadsMatchOneThread([w = w, h = h](Image im) { return smoothResize(im, w, h); }, depth);
+        }
+    test::expectThreadsMatchOneThread([](Image im) { return resampleMitchell(im, 1, 1); }, 32);
 }
 
 }  // namespace

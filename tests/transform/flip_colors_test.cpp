@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/test_images.h"
+#include "common/thread_check.h"
 #include "transform/colors.h"
 #include "transform/flip.h"
 
@@ -163,6 +164,11 @@ TEST(FlipMirrorNegativeGray, GoldenOnThePhoto) {
     image = test::testPhoto();
     grayScale(image);
     test::expectGolden("transform_gray_scale", image);
+}
+
+TEST(NegativeGray, ThreadsGiveTheOneThreadPixels) {
+    test::expectThreadsMatchOneThread([](Image im) { return negative(im), im; });
+    test::expectThreadsMatchOneThread([](Image im) { return grayScale(im), im; }, 32);
 }
 
 }  // namespace
