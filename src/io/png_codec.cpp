@@ -81,6 +81,12 @@ bool readHeader(ReadState* s) {
     // chunk unread also keeps libpng from allocating for the length an
     // ancillary chunk declares.
     png_set_keep_unknown_chunks(s->png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+#ifdef PNG_IGNORE_ADLER32
+    // The read stops at the last row, before the stream's checksum, so
+    // summing every inflated byte for it would be wasted; the chunks' CRCs
+    // still guard the data.
+    png_set_option(s->png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
     png_read_info(s->png, s->info);
     return true;
 }

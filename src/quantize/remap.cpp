@@ -7,7 +7,6 @@
 #include <type_traits>
 #include <utility>
 
-#include "core/parallel.h"
 #include "core/simd.h"
 
 namespace tarnel {
@@ -571,15 +570,14 @@ void remapPass(Image& image, const Rect& area, const SearchPalette& palette, int
     const Rect clipped = intersected(area, image.rect());
     if (clipped.isEmpty())
         return;
-    if (strength != 0) {
-        withLookup(palette, [&](auto& lookup) { remapDiffused(image, clipped, lookup, strength); });
-        return;
-    }
-    // Without diffusion rows are independent: bands of them on every core,
-    // each with its own lookup, as the lookups fill in as they are asked.
-    parallelRows(clipped.top, clipped.bottom, clipped.width(), [&](int top, int bottom) {
-        const Rect band{clipped.left, top, clipped.right, bottom};
-        withLookup(palette, [&](auto& lookup) { remapPlain(image, band, lookup); });
+    // One thread: the lookups fill in as they are asked, so bands on other
+    // threads would each decide again the colours their neighbours decided
+    // (measured slower than one thread on a photo).
+    withLookup(palette, [&](auto& lookup) {
+        if (strength == 0)
+            remapPlain(image, clipped, lookup);
+        else
+            remapDiffused(image, clipped, lookup, strength);
     });
 }
 

@@ -5,7 +5,6 @@
 #include <random>
 
 #include "common/test_images.h"
-#include "common/thread_check.h"
 #include "quantize/fixed_palettes.h"
 #include "quantize/palette_methods.h"
 #include "reference_quantize.h"
@@ -277,17 +276,6 @@ TEST(Remap, DiffusionSpreadsHalfTheErrorToTheRightAndBelow) {
     const Image before = untouched;
     remap(untouched, untouched.rect(), {}, RemapOptions{true});
     EXPECT_TRUE(untouched == before);
-}
-
-TEST(Remap, WithoutDiffusionThreadsGiveTheOneThreadPixels) {
-    const Palette small = {rgb(0, 0, 0), rgb(255, 255, 255), rgb(200, 30, 40), rgb(20, 160, 90)};
-    const Palette large = [] {  // past the table's size: the cached walk
-        Palette p;
-        for (int i = 0; i < NearestTable::kMaxEntries + 2; ++i) p.push_back(static_cast<Color>(i * 211) & kColorMask);
-        return p;
-    }();
-    for (const Palette* palette : {&small, &large})
-        test::expectThreadsMatchOneThread([palette](Image im) { return remap(im, im.rect(), *palette, {}), im; });
 }
 
 }  // namespace
