@@ -7,9 +7,12 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <span>
 #include <system_error>
 #include <vector>
 
+#include "core/pixel_memory.h"
 #include "io/os_files.h"
 
 #ifdef _WIN32
@@ -157,8 +160,12 @@ std::error_code replaceFile(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
-FileBytes readFileBytes(const std::string& path, std::uint64_t maxBytes) {
-    FileBytes out;
+namespace {
+
+// Opens path for a whole read: the file, its size where the system tells it
+// (else nullopt), or out's error and message.
+FileHandle openWholeFile(const std::string& path, std::uint64_t maxBytes, std::optional<std::uint64_t>& size,
+                         FileBytes& out) {
     const fs::path p = toPath(path);
     std::string problem;
     FileHandle file(os::openRegularFile(p, problem));
@@ -168,45 +175,84 @@ FileBytes readFileBytes(const std::string& path, std::uint64_t maxBytes) {
             out.message = "\"" + path + "\" " + problem;
         else
             out.message = "cannot open \"" + path + "\": " + problem;
-        return out;
+        return nullptr;
     }
     std::error_code ec;
-    const std::uintmax_t size = fs::file_size(p, ec);
-    if (!ec && size > maxBytes) {
+    const std::uintmax_t bytes = fs::file_size(p, ec);
+    if (!ec && bytes > maxBytes) {
         out.error = DecodeError::TooLarge;
         out.message = "\"" + path + "\" is larger than " + std::to_string(maxBytes) + " bytes";
-        return out;
+        return nullptr;
     }
-    // Read in chunks so that a size that changes while reading is no problem.
+    if (!ec) size = bytes;
+    return file;
+}
+
+// Reads the rest of file into out.bytes in chunks, so that a size that
+// changes while reading is no problem.
+void readChunks(std::FILE* file, const std::string& path, std::uint64_t maxBytes, std::optional<std::uint64_t> size,
+                FileBytes& out) {
     constexpr std::size_t kChunk = 1u << 20;
-    if (!ec) out.bytes.reserve(static_cast<std::size_t>(size));
+    if (size) out.bytes.reserve(static_cast<std::size_t>(*size));
     for (;;) {
         const std::size_t before = out.bytes.size();
         if (before > maxBytes) {
             out.bytes.clear();
             out.error = DecodeError::TooLarge;
             out.message = "\"" + path + "\" is larger than " + std::to_string(maxBytes) + " bytes";
-            return out;
+            return;
         }
         out.bytes.resize(before + kChunk);
-        const std::size_t n = std::fread(out.bytes.data() + before, 1, kChunk, file.get());
+        const std::size_t n = std::fread(out.bytes.data() + before, 1, kChunk, file);
         out.bytes.resize(before + n);
         if (n < kChunk) break;
     }
-    if (std::ferror(file.get())) {
+    if (std::ferror(file)) {
         out.bytes.clear();
         out.error = DecodeError::Unreadable;
         out.message = "cannot read \"" + path + "\"";
     }
+}
+
+// Files from this size up are read into pixel memory for decoding.
+constexpr std::uint64_t kPixelMemoryFileBytes = std::uint64_t{2} << 20;
+
+}  // namespace
+
+FileBytes readFileBytes(const std::string& path, std::uint64_t maxBytes) {
+    FileBytes out;
+    std::optional<std::uint64_t> size;
+    FileHandle file = openWholeFile(path, maxBytes, size, out);
+    if (file) readChunks(file.get(), path, maxBytes, size, out);
     return out;
 }
 
 LoadResult loadImageFile(const std::string& path, const DecodeLimits& limits) {
-    FileBytes file = readFileBytes(path);
+    FileBytes file;
+    std::optional<std::uint64_t> size;
+    FileHandle handle = openWholeFile(path, kMaxImageFileBytes, size, file);
+    auto decodeBytes = [&](std::span<const std::uint8_t> bytes) {
+        LoadResult result = decodeImage(bytes, limits);
+        if (!result.ok()) result.message = "\"" + path + "\": " + result.message;
+        return result;
+    };
+    if (handle && size && *size >= kPixelMemoryFileBytes) {
+        // A large file goes in one read into memory that large pages back,
+        // with no clearing first: a fresh heap buffer costs a page fault per
+        // 4 KiB, more than the read itself. A file that grew meanwhile is
+        // read again the ordinary way.
+        const auto bytes = static_cast<std::size_t>(*size);
+        const PixelMemory memory = allocatePixels(bytes + 1, false);
+        auto* data = static_cast<std::uint8_t*>(memory.get());
+        const std::size_t n = std::fread(data, 1, bytes + 1, handle.get());
+        if (n <= bytes && !std::ferror(handle.get())) return decodeBytes(std::span<const std::uint8_t>(data, n));
+        std::clearerr(handle.get());
+        std::rewind(handle.get());
+        size.reset();
+    }
+    if (handle) readChunks(handle.get(), path, kMaxImageFileBytes, size, file);
     if (file.error != DecodeError::None) return decodeFailure(file.error, std::move(file.message));
-    LoadResult result = decodeImage(file.bytes, limits);
-    if (!result.ok()) result.message = "\"" + path + "\": " + result.message;
-    return result;
+    return decodeBytes(file.bytes);
 }
 
 std::string writeFileReplacing(const std::string& path, const std::function<std::string(ByteSink&)>& produce) {
