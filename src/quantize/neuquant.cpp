@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/parallel.h"
 #include "core/simd.h"
 #include "quantize/dither.h"
 
@@ -379,13 +380,18 @@ int NeuQuantNetwork::searchAll(Color c) const { return searchAllNeurons(m_index,
 void NeuQuantNetwork::map(Image& image, const Rect& area, bool dither) const {
     const Rect r = intersected(area, image.rect());
     if (image.isNull() || r.isEmpty()) return;
+    // Rows map independently (the dither depends on the position alone), so
+    // bands run on every core, each with its own memory of answers.
+    parallelRows(r.top, r.bottom, r.width(), [&](int top, int bottom) {
+        const Rect band{r.left, top, r.right, bottom};
 #if defined(TARNEL_SIMD_AVX2)
-    if (cpuHasAvx2()) {
-        mapAreaAvx2(m_index, m_palette.data(), image, r, dither);
-        return;
-    }
+        if (cpuHasAvx2()) {
+            mapAreaAvx2(m_index, m_palette.data(), image, band, dither);
+            return;
+        }
 #endif
-    mapAreaDefault(m_index, m_palette.data(), image, r, dither);
+        mapAreaDefault(m_index, m_palette.data(), image, band, dither);
+    });
 }
 
 std::vector<Color> neuquantQuantize(Image& image, const Rect& area, const NeuQuantOptions& options) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/test_images.h"
+#include "common/thread_check.h"
 #include "quantize/dither.h"
 
 namespace tarnel {
@@ -278,6 +279,11 @@ TEST(NeuQuant, Goldens) {
     Image dithered = test::testPhoto();
     neuquantQuantize(dithered, dithered.rect(), true);
     test::expectGolden("neuquant_dither", dithered);
+}
+
+TEST(NeuQuant, MappingOnThreadsGivesTheOneThreadPixels) {
+    for (bool dither : {false, true})
+        test::expectThreadsMatchOneThread([dither](Image im) { return neuquantQuantize(im, im.rect(), dither), im; });
 }
 
 }  // namespace
