@@ -1,5 +1,7 @@
 #include "io/jpeg_codec.h"
 
+#include <algorithm>
+#include <bit>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +14,16 @@
 
 namespace tarnel {
 namespace {
+
+// Colour JPEGs are decoded, and 24-bit images encoded, as R G B X bytes in
+// memory order, which on a little-endian machine is the image's own layout.
+#ifdef JCS_EXTENSIONS
+static_assert(std::endian::native == std::endian::little, "R G B X bytes are read as one 0xXXBBGGRR pixel");
+constexpr J_COLOR_SPACE kRgbOut = JCS_EXT_RGBX;
+constexpr J_COLOR_SPACE kRgbIn = JCS_EXT_RGBX;
+#else
+constexpr J_COLOR_SPACE kRgbOut = JCS_RGB;
+#endif
 
 // libjpeg reports errors through error_exit, which must not return: it jumps
 // back to the setjmp of the running stage. Everything with a destructor lives
@@ -138,7 +150,7 @@ bool readHeader(ReadState* s, std::span<const std::uint8_t> data, std::uint64_t 
             s->cinfo.out_color_space = JCS_CMYK;
             s->cmyk = true;
             break;
-        default: s->cinfo.out_color_space = JCS_RGB; break;
+        default: s->cinfo.out_color_space = kRgbOut; break;
     }
     return true;
 }
@@ -156,6 +168,26 @@ bool readPixels(ReadState* s) {
     const int width = s->image.width();
     // Photoshop writes CMYK inverted and says so with an Adobe marker.
     const bool inverted = s->cmyk && cinfo->saw_Adobe_marker;
+#ifdef JCS_EXTENSIONS
+    if (cinfo->out_color_space == JCS_EXT_RGBX) {
+        // Straight into the image's rows, a few at a time; the filler byte
+        // libjpeg-turbo writes is cleared while the row is still in cache.
+        constexpr int kRowsAtOnce = 16;
+        JSAMPROW rows[kRowsAtOnce];
+        while (cinfo->output_scanline < cinfo->output_height) {
+            const int y = static_cast<int>(cinfo->output_scanline);
+            const int n = std::min(kRowsAtOnce, s->image.height() - y);
+            for (int k = 0; k < n; ++k) rows[k] = reinterpret_cast<JSAMPROW>(s->image.row(y + k));
+            const int got = static_cast<int>(jpeg_read_scanlines(cinfo, rows, static_cast<JDIMENSION>(n)));
+            if (got == 0) break;
+            for (int k = 0; k < got; ++k) {
+                Color* row = s->image.row(y + k);
+                for (int x = 0; x < width; ++x) row[x] &= kColorMask;
+            }
+        }
+        return true;
+    }
+#endif
     JSAMPARRAY buffer =
         (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
                                     static_cast<JDIMENSION>(width) * static_cast<JDIMENSION>(channels), 1);
@@ -236,12 +268,27 @@ bool writeImage(WriteState* s, const Image* image, int quality) {
     s->destination.pub.term_destination = finishDestination;
     cinfo->image_width = static_cast<JDIMENSION>(image->width());
     cinfo->image_height = static_cast<JDIMENSION>(image->height());
-    cinfo->input_components = 3;
-    cinfo->in_color_space = JCS_RGB;
+    const bool flatten = image->depth() == 32;
+#ifdef JCS_EXTENSIONS
+    // A 24-bit image's rows are handed over as they are: libjpeg-turbo reads
+    // R G B and skips the fourth byte.
+    const bool direct = !flatten;
+#else
+    const bool direct = false;
+#endif
+    cinfo->input_components = direct ? 4 : 3;
+    cinfo->in_color_space = direct ? kRgbIn : JCS_RGB;
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, quality, FALSE);
     jpeg_start_compress(cinfo, TRUE);
-    const bool flatten = image->depth() == 32;
+    if (direct) {
+        for (int y = 0; y < image->height(); ++y) {
+            JSAMPROW row[1] = {const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(image->row(y)))};
+            jpeg_write_scanlines(cinfo, row, 1);
+        }
+        jpeg_finish_compress(cinfo);
+        return true;
+    }
     JSAMPLE* out = s->row.data();
     JSAMPROW rows[1] = {out};
     for (int y = 0; y < image->height(); ++y) {
