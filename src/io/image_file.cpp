@@ -12,7 +12,7 @@
 #include <system_error>
 #include <vector>
 
-#include "core/pixel_memory.h"
+#include "core/zeroed_memory.h"
 #include "io/os_files.h"
 
 #ifdef _WIN32
@@ -214,7 +214,7 @@ void readChunks(std::FILE* file, const std::string& path, std::uint64_t maxBytes
     }
 }
 
-// Files from this size up are read into pixel memory for decoding.
+// Files from this size up are read into memory of their own for decoding.
 constexpr std::uint64_t kPixelMemoryFileBytes = std::uint64_t{2} << 20;
 
 }  // namespace
@@ -239,10 +239,11 @@ LoadResult loadImageFile(const std::string& path, const DecodeLimits& limits) {
     if (handle && size && *size >= kPixelMemoryFileBytes) {
         // A large file goes in one read into memory that large pages back,
         // with no clearing first: a fresh heap buffer costs a page fault per
-        // 4 KiB, more than the read itself. A file that grew meanwhile is
-        // read again the ordinary way.
+        // 4 KiB, more than the read itself. The memory goes back to the
+        // system as soon as the image is decoded. A file that grew meanwhile
+        // is read again the ordinary way.
         const auto bytes = static_cast<std::size_t>(*size);
-        const PixelMemory memory = allocatePixels(bytes + 1, false);
+        const ZeroedMemory memory = allocateZeroed(bytes + 1);
         auto* data = static_cast<std::uint8_t*>(memory.get());
         const std::size_t n = std::fread(data, 1, bytes + 1, handle.get());
         if (n <= bytes && !std::ferror(handle.get())) return decodeBytes(std::span<const std::uint8_t>(data, n));
