@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "batch/steps.h"
+#include "core/pixel_memory.h"
 #include "quantize/quality.h"
 
 namespace tarnel::batch {
@@ -612,6 +613,10 @@ int runJob(const Job& job, std::ostream& out, std::ostream& err) {
         }
     }
 
+    // Buffers the steps freed wait in the pixel pool for the next image of
+    // their size; no step follows, so they go back to the system before the
+    // encoder needs memory of its own.
+    releasePixelPool();
     start = Clock::now();
     cpuStart = std::clock();
     if (!encodeFile(image, job.output, *outputFormatFor(job.output), job.png, error)) {

@@ -79,8 +79,21 @@ int deflateBandRows(std::size_t rowBytes) {
     return static_cast<int>(std::max<std::size_t>(1, kDeflateBandBytes / std::max<std::size_t>(rowBytes, 1)));
 }
 
-std::optional<std::vector<std::uint8_t>> deflateRows(int rows, std::size_t rowBytes, int level,
-                                                     const RowSource& source, int bandRows) {
+std::size_t ZlibStream::size() const {
+    std::size_t total = 0;
+    for (const auto& piece : pieces) total += piece.size();
+    return total;
+}
+
+std::vector<std::uint8_t> ZlibStream::joined() const {
+    std::vector<std::uint8_t> out;
+    out.reserve(size());
+    for (const auto& piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
+    return out;
+}
+
+std::optional<ZlibStream> deflateRows(int rows, std::size_t rowBytes, int level, const RowSource& source,
+                                      int bandRows) {
     if (bandRows <= 0) bandRows = deflateBandRows(rowBytes);
     const int bandCount = rows <= 0 ? 1 : (rows + bandRows - 1) / bandRows;
     std::vector<Band> bands(static_cast<std::size_t>(bandCount));
@@ -93,22 +106,18 @@ std::optional<std::vector<std::uint8_t>> deflateRows(int rows, std::size_t rowBy
         deflateBand(bands[static_cast<std::size_t>(i)], input, level, i == bandCount - 1);
     });
 
-    std::size_t total = 2 + 4;
-    for (const Band& b : bands) {
-        if (!b.ok) return std::nullopt;
-        total += b.data.size();
-    }
-    std::vector<std::uint8_t> stream;
-    stream.reserve(total);
-    stream.push_back(kZlibMethod);
-    stream.push_back(levelFlags(level));
+    ZlibStream stream;
+    stream.pieces.reserve(bands.size() + 2);
+    stream.pieces.push_back({kZlibMethod, levelFlags(level)});
     std::uint32_t adler = 1;
     for (Band& b : bands) {
-        stream.insert(stream.end(), b.data.begin(), b.data.end());
+        if (!b.ok) return std::nullopt;
         adler = static_cast<std::uint32_t>(adler32_combine(adler, b.adler, static_cast<z_off_t>(b.inputBytes)));
-        std::vector<std::uint8_t>().swap(b.data);
+        stream.pieces.push_back(std::move(b.data));
     }
-    for (int shift = 24; shift >= 0; shift -= 8) stream.push_back(static_cast<std::uint8_t>(adler >> shift));
+    std::vector<std::uint8_t> check;
+    for (int shift = 24; shift >= 0; shift -= 8) check.push_back(static_cast<std::uint8_t>(adler >> shift));
+    stream.pieces.push_back(std::move(check));
     return stream;
 }
 

@@ -29,10 +29,20 @@ using RowSource = std::function<void(int y, std::uint8_t* out)>;
 // The rows per band for rows of rowBytes bytes.
 int deflateBandRows(std::size_t rowBytes);
 
+// A zlib stream as the pieces it was made in (the header, each band's data,
+// the checksum), to be written in order: joining them would hold the whole
+// stream twice.
+struct ZlibStream {
+    std::vector<std::vector<std::uint8_t>> pieces;
+
+    std::size_t size() const;
+    std::vector<std::uint8_t> joined() const;
+};
+
 // Deflates rows 0 .. rows - 1 at the given zlib level into one zlib stream,
 // bandRows rows to a band (0: deflateBandRows(rowBytes)). Returns nothing
 // where zlib fails; throws std::bad_alloc where memory runs out.
-std::optional<std::vector<std::uint8_t>> deflateRows(int rows, std::size_t rowBytes, int level,
-                                                     const RowSource& source, int bandRows = 0);
+std::optional<ZlibStream> deflateRows(int rows, std::size_t rowBytes, int level, const RowSource& source,
+                                      int bandRows = 0);
 
 }  // namespace tarnel

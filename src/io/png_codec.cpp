@@ -198,8 +198,9 @@ void pngRow(const Image& image, int y, std::uint8_t* out) {
 }
 
 // The header through libpng, then the compressed rows (made beforehand, on
-// every core) as IDAT chunks and the end chunk.
-bool writeImage(WriteState* s, const Image* image, const std::vector<std::uint8_t>* stream) {
+// every core) as IDAT chunks, each piece of the stream freed once written,
+// and the end chunk.
+bool writeImage(WriteState* s, const Image* image, ZlibStream* stream) {
     if (setjmp(png_jmpbuf(s->png))) return false;
     png_structp png = s->png;
     const bool alpha = image->depth() == 32;
@@ -210,8 +211,27 @@ bool writeImage(WriteState* s, const Image* image, const std::vector<std::uint8_
     png_write_info(png, s->info);
     static constexpr png_byte kIdat[5] = "IDAT";
     static constexpr png_byte kIend[5] = "IEND";
-    for (std::size_t at = 0; at < stream->size(); at += kIdatChunkBytes)
-        png_write_chunk(png, kIdat, stream->data() + at, std::min(kIdatChunkBytes, stream->size() - at));
+    std::size_t left = stream->size();
+    std::size_t piece = 0, at = 0;  // the next byte to write
+    while (left > 0) {
+        const std::size_t chunk = std::min(kIdatChunkBytes, left);
+        png_write_chunk_start(png, kIdat, static_cast<png_uint_32>(chunk));
+        for (std::size_t need = chunk; need > 0;) {
+            std::vector<std::uint8_t>& bytes = stream->pieces[piece];
+            const std::size_t n = std::min(need, bytes.size() - at);
+            png_write_chunk_data(png, bytes.data() + at, n);
+            need -= n;
+            at += n;
+            if (at == bytes.size()) {
+                bytes.clear();
+                bytes.shrink_to_fit();
+                ++piece;
+                at = 0;
+            }
+        }
+        png_write_chunk_end(png);
+        left -= chunk;
+    }
     png_write_chunk(png, kIend, nullptr, 0);
     return true;
 }
@@ -273,8 +293,8 @@ std::string encodePng(const Image& image, ByteSink& out) {
     if (state.png) state.info = png_create_info_struct(state.png);
     if (!state.png || !state.info) return "libpng could not start";
     const std::size_t rowBytes = 1 + static_cast<std::size_t>(image.width()) * (image.depth() == 32 ? 4 : 3);
-    const auto stream = deflateRows(image.height(), rowBytes, kCompressionLevel,
-                                    [&image](int y, std::uint8_t* row) { pngRow(image, y, row); });
+    auto stream = deflateRows(image.height(), rowBytes, kCompressionLevel,
+                              [&image](int y, std::uint8_t* row) { pngRow(image, y, row); });
     if (!stream) return "PNG encoding failed: the compressor stopped";
     if (!writeImage(&state, &image, &*stream)) return std::string("PNG encoding failed: ") + state.message;
     return {};

@@ -21,7 +21,7 @@ std::vector<std::uint8_t> compressed(int rows, int threads) {
     auto stream = deflateRows(rows, kRowBytes, 9, [](int y, std::uint8_t* out) {
         for (std::size_t i = 0; i < kRowBytes; ++i) out[i] = rowByte(y, i);
     }, kBandRows);
-    return stream ? *stream : std::vector<std::uint8_t>{};
+    return stream ? stream->joined() : std::vector<std::uint8_t>{};
 }
 
 TEST(ParallelDeflate, EveryBandBoundaryInflatesToTheRows) {
