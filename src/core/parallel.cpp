@@ -33,9 +33,11 @@ int workerCount() {
     return n;
 }
 
+int threadsFor(std::int64_t work) { return work >= g_minWork ? workerCount() : 1; }
+
 void runTasks(int count, std::int64_t work, const std::function<void(int task)>& task) {
     if (count <= 0) return;
-    const int threads = work >= g_minWork ? std::min(workerCount(), count) : 1;
+    const int threads = std::min(threadsFor(work), count);
     if (threads <= 1) {
         for (int i = 0; i < count; ++i) task(i);
         return;
@@ -73,7 +75,7 @@ void parallelRows(int first, int last, std::int64_t workPerRow, const std::funct
     const int rows = last - first + 1;
     if (rows <= 0) return;
     const std::int64_t work = std::int64_t{rows} * std::max<std::int64_t>(workPerRow, 1);
-    const int bands = work >= g_minWork ? std::min(workerCount(), rows) : 1;
+    const int bands = std::min(threadsFor(work), rows);
     runTasks(bands, work, [&](int i) {
         const int top = first + static_cast<int>(std::int64_t{rows} * i / bands);
         const int bottom = first + static_cast<int>(std::int64_t{rows} * (i + 1) / bands) - 1;

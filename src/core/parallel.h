@@ -23,6 +23,9 @@ inline constexpr std::int64_t kParallelMinWork = std::int64_t{1} << 18;
 // How many threads a large job uses (at least 1).
 int workerCount();
 
+// The threads a job of that size (pixels or bytes) runs on.
+int threadsFor(std::int64_t work);
+
 // Runs task(0) .. task(count - 1), on up to workerCount() threads when work
 // (the job's size in pixels or bytes) reaches the threshold, else in order on
 // the calling thread. The first exception a task throws is rethrown here once

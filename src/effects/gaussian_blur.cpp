@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/parallel.h"
 #include "core/simd.h"
 
 namespace tarnel {
@@ -408,10 +409,39 @@ void sweep(Color* buffer, int width, int height, std::ptrdiff_t stride, int filt
 // and a strip, so large repeat counts are swept in groups of this many.
 constexpr int kMaxStagesPerSweep = 4;
 
+// Column strips for threads start at multiples of this many pixels, so that
+// the vector steps see whole registers.
+constexpr int kStripAlign = 8;
+
+// One filtering on several threads: the row pass in bands of rows, then the
+// column pass in strips of columns. Each row's and each column's chain is
+// the one the sweep runs, so the pixels are the same; the image is only
+// fetched twice as often.
+void filterInPasses(Color* buffer, int width, int height, std::ptrdiff_t stride, const Kernels& kernels,
+                    int threads) {
+    parallelRows(0, height - 1, width, [&](int top, int bottom) {
+        RowFilter rows(width, kernels);
+        for (int y = top; y <= bottom; y += kRowPassStrip)
+            rows.filter(buffer + y * stride, std::min(kRowPassStrip, bottom - y + 1), stride);
+    });
+    const int units = (width + kStripAlign - 1) / kStripAlign;
+    const int strips = std::min(threads, units);
+    runTasks(strips, std::int64_t{width} * height, [&](int i) {
+        const int left = units * i / strips * kStripAlign;
+        const int right = std::min(width, units * (i + 1) / strips * kStripAlign);
+        ColumnFilter columns(buffer + left, right - left, height, stride, kernels.rowStep);
+        columns.advance(height);
+    });
+}
+
 void filterBuffer(Color* buffer, int width, int height, std::ptrdiff_t stride, int filterings,
                   const Kernels& kernels) {
     if (!buffer || width <= 0 || height <= 0) return;
     if (stride == 0) stride = width;
+    if (const int threads = threadsFor(std::int64_t{width} * height); threads > 1) {
+        for (int i = 0; i < filterings; ++i) filterInPasses(buffer, width, height, stride, kernels, threads);
+        return;
+    }
     for (int done = 0; done < filterings; done += kMaxStagesPerSweep)
         sweep(buffer, width, height, stride, std::min(kMaxStagesPerSweep, filterings - done), kernels);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/test_images.h"
+#include "common/thread_check.h"
 
 namespace tarnel {
 namespace {
@@ -192,6 +193,13 @@ TEST(GaussianBlur, GoldenOnThePhoto) {
     Image once = test::testPhoto();
     blurImage(once, 0);
     test::expectGolden("blur_photo_once", once);
+}
+
+TEST(GaussianBlur, ThreadsGiveTheOneThreadPixels) {
+    for (int repeats : {0, 2}) {
+        test::expectThreadsMatchOneThread([repeats](Image im) { return blurImage(im, repeats), im; });
+        test::expectThreadsMatchOneThread([repeats](Image im) { return blurImage(im, repeats), im; }, 32);
+    }
 }
 
 }  // namespace
