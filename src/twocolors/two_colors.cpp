@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/parallel.h"
 #include "core/simd.h"
 #include "quantize/dither.h"
 
@@ -61,19 +62,23 @@ void orderedRowSse2(Color* row, int x, int end, int y, int limit, Color color1, 
 template <bool Ordered>
 void thresholdPass(Image& image, const Rect& r, int threshold, Color color1, Color color2) {
     const int limit = std::clamp(threshold, 0, kTwoColorSliderMax) * kLuminanceDivisor;
-    for (int y = r.top; y <= r.bottom; ++y) {
-        Color* row = image.row(y);
+    // Each pixel on its own (the ordered dither depends on the position
+    // alone): bands of rows on every core.
+    parallelRows(r.top, r.bottom, r.width(), [&](int top, int bottom) {
+        for (int y = top; y <= bottom; ++y) {
+            Color* row = image.row(y);
 #if defined(TARNEL_SIMD_SSE2)
-        if constexpr (Ordered) {
-            orderedRowSse2(row, r.left, r.right + 1, y, limit, color1, color2);
-            continue;
-        }
+            if constexpr (Ordered) {
+                orderedRowSse2(row, r.left, r.right + 1, y, limit, color1, color2);
+                continue;
+            }
 #endif
-        for (int x = r.left; x <= r.right; ++x) {
-            const Color c = row[x];
-            row[x] = pickColor(c, Ordered ? ditherColor(c, x, y) : c, limit, color1, color2);
+            for (int x = r.left; x <= r.right; ++x) {
+                const Color c = row[x];
+                row[x] = pickColor(c, Ordered ? ditherColor(c, x, y) : c, limit, color1, color2);
+            }
         }
-    }
+    });
 }
 
 void sierraLitePass(Image& image, const Rect& r, int threshold, Color color1, Color color2) {

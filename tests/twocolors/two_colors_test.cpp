@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/test_images.h"
+#include "common/thread_check.h"
 #include "quantize/dither.h"
 
 namespace tarnel {
@@ -188,6 +189,14 @@ TEST(TwoColors, Goldens) {
         Image image = test::testPhoto();
         convertTwoColors(image, image.rect(), withDither(c.dither));
         test::expectGolden(c.name, image);
+    }
+}
+
+TEST(TwoColors, ThreadsGiveTheOneThreadPixels) {
+    for (TwoColorDither dither : {TwoColorDither::None, TwoColorDither::Ordered}) {
+        TwoColorOptions options;
+        options.dither = dither;
+        test::expectThreadsMatchOneThread([&](Image im) { return convertTwoColors(im, im.rect(), options), im; }, 32);
     }
 }
 
