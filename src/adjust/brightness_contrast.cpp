@@ -97,7 +97,7 @@ inline Color brightenPixel(Color c, int b, const int* amounts, Enables on) {
     return (c & kAlphaMask) | rgb(limitChannel<Limit>(r), limitChannel<Limit>(g), limitChannel<Limit>(bl));
 }
 
-#if TARNEL_SIMD_SSE2
+#ifdef TARNEL_SIMD_SSE2
 // Four pixels at a time, with the results of brightenPixel:
 // - channels, amounts and limits are 32-bit lanes holding values within
 //   -32768..32767, whose upper halves are the sign extension of the lower

@@ -10,7 +10,7 @@ namespace tarnel {
 
 namespace {
 
-constexpr Color kOpaqueText = 0xFF000000u;
+constexpr Color kOpaqueText = kAlphaMask;
 constexpr const char* kLineHeightSample = "A1g";
 constexpr const char* kSpace = " ";
 
