@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "io/parallel_deflate.h"
+#include "io/png_write.h"
 
 namespace tarnel {
 namespace {
@@ -23,9 +23,6 @@ static_assert(std::endian::native == std::endian::little,
 constexpr std::uint64_t kMaxDeflateRatio = 1100;
 // Largest ancillary chunk kept in memory; bigger ones are skipped.
 constexpr png_alloc_size_t kMaxChunkBytes = 8u << 20;
-constexpr int kCompressionLevel = 9;
-// The compressed rows are written in chunks of at most this size.
-constexpr std::size_t kIdatChunkBytes = std::size_t{1} << 18;
 
 // libpng reports errors by longjmp. Everything with a destructor lives in
 // these state records, owned by the caller of the functions that call setjmp;
@@ -156,30 +153,6 @@ bool idatChecksumsMatch(std::span<const std::uint8_t> data) {
     return true;
 }
 
-struct WriteState {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    ByteSink* out = nullptr;
-    char message[200] = {};
-
-    ~WriteState() {
-        if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
-    }
-};
-
-[[noreturn]] void onWriteError(png_structp png, png_const_charp text) {
-    auto* state = static_cast<WriteState*>(png_get_error_ptr(png));
-    copyMessage(state->message, sizeof state->message, text);
-    png_longjmp(png, 1);
-}
-
-void writeToSink(png_structp png, png_bytep in, png_size_t length) {
-    auto* s = static_cast<WriteState*>(png_get_io_ptr(png));
-    if (!s->out->write(in, length)) png_error(png, "writing failed");
-}
-
-void flushSink(png_structp) {}
-
 // One PNG row: the filter-type byte (None), then R G B or R G B A.
 void pngRow(const Image& image, int y, std::uint8_t* out) {
     *out++ = PNG_FILTER_VALUE_NONE;
@@ -195,45 +168,6 @@ void pngRow(const Image& image, int y, std::uint8_t* out) {
         out[1] = static_cast<std::uint8_t>(c >> 8);
         out[2] = static_cast<std::uint8_t>(c >> 16);
     }
-}
-
-// The header through libpng, then the compressed rows (made beforehand, on
-// every core) as IDAT chunks, each piece of the stream freed once written,
-// and the end chunk.
-bool writeImage(WriteState* s, const Image* image, ZlibStream* stream) {
-    if (setjmp(png_jmpbuf(s->png))) return false;
-    png_structp png = s->png;
-    const bool alpha = image->depth() == 32;
-    png_set_write_fn(png, s, writeToSink, flushSink);
-    png_set_IHDR(png, s->info, static_cast<png_uint_32>(image->width()), static_cast<png_uint_32>(image->height()), 8,
-                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, s->info);
-    static constexpr png_byte kIdat[5] = "IDAT";
-    static constexpr png_byte kIend[5] = "IEND";
-    std::size_t left = stream->size();
-    std::size_t piece = 0, at = 0;  // the next byte to write
-    while (left > 0) {
-        const std::size_t chunk = std::min(kIdatChunkBytes, left);
-        png_write_chunk_start(png, kIdat, static_cast<png_uint_32>(chunk));
-        for (std::size_t need = chunk; need > 0;) {
-            std::vector<std::uint8_t>& bytes = stream->pieces[piece];
-            const std::size_t n = std::min(need, bytes.size() - at);
-            png_write_chunk_data(png, bytes.data() + at, n);
-            need -= n;
-            at += n;
-            if (at == bytes.size()) {
-                bytes.clear();
-                bytes.shrink_to_fit();
-                ++piece;
-                at = 0;
-            }
-        }
-        png_write_chunk_end(png);
-        left -= chunk;
-    }
-    png_write_chunk(png, kIend, nullptr, 0);
-    return true;
 }
 
 }  // namespace
@@ -287,17 +221,10 @@ DecodeResult decodePng(std::span<const std::uint8_t> data, const DecodeLimits& l
 
 std::string encodePng(const Image& image, ByteSink& out) {
     if (image.isNull()) return "there is no image to write";
-    WriteState state;
-    state.out = &out;
-    state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onWriteError, onWarning);
-    if (state.png) state.info = png_create_info_struct(state.png);
-    if (!state.png || !state.info) return "libpng could not start";
-    const std::size_t rowBytes = 1 + static_cast<std::size_t>(image.width()) * (image.depth() == 32 ? 4 : 3);
-    auto stream = deflateRows(image.height(), rowBytes, kCompressionLevel,
-                              [&image](int y, std::uint8_t* row) { pngRow(image, y, row); });
-    if (!stream) return "PNG encoding failed: the compressor stopped";
-    if (!writeImage(&state, &image, &*stream)) return std::string("PNG encoding failed: ") + state.message;
-    return {};
+    const PngLayout layout{.width = image.width(),
+                           .height = image.height(),
+                           .colorType = image.depth() == 32 ? PngColorType::Rgba : PngColorType::Rgb};
+    return writePng(layout, [&image](int y, std::uint8_t* row) { pngRow(image, y, row); }, out);
 }
 
 }  // namespace tarnel

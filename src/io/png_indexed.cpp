@@ -1,18 +1,17 @@
 #include "io/png_indexed.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <array>
-#include <csetjmp>
 #include <cstring>
 #include <numeric>
 #include <tuple>
 
+#include "io/png_write.h"
+
 namespace tarnel {
 namespace {
 
-constexpr int kCompressionLevel = 9;  // as the RGB writer
+constexpr std::uint8_t kFilterNone = 0;
 
 // Open addressing over a power of two four times the palette limit, so a
 // probe sequence stays short even when the table is full.
@@ -46,35 +45,9 @@ private:
     int m_size = 0;
 };
 
-struct WriteState {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    ByteSink* out = nullptr;
-    char message[200] = {};
-
-    ~WriteState() {
-        if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
-    }
-};
-
-[[noreturn]] void onError(png_structp png, png_const_charp text) {
-    auto* state = static_cast<WriteState*>(png_get_error_ptr(png));
-    std::strncpy(state->message, text ? text : "", sizeof state->message - 1);
-    png_longjmp(png, 1);
-}
-
-void onWarning(png_structp, png_const_charp) {}
-
-void writeToSink(png_structp png, png_bytep in, png_size_t length) {
-    auto* s = static_cast<WriteState*>(png_get_io_ptr(png));
-    if (!s->out->write(in, length)) png_error(png, "writing failed");
-}
-
-void flushSink(png_structp) {}
-
 // Packs one row of indices at depth bits each, leftmost pixel in the high
 // bits of each byte, as PNG stores them.
-void packRow(const std::uint8_t* indices, int width, int depth, png_bytep out) {
+void packRow(const std::uint8_t* indices, int width, int depth, std::uint8_t* out) {
     if (depth == 8) {
         std::memcpy(out, indices, static_cast<std::size_t>(width));
         return;
@@ -85,31 +58,8 @@ void packRow(const std::uint8_t* indices, int width, int depth, png_bytep out) {
         unsigned value = 0;
         for (int k = 0; k < perByte; ++k, ++x)
             value = (value << depth) | (x < width ? indices[x] : 0u);
-        out[b] = static_cast<png_byte>(value);
+        out[b] = static_cast<std::uint8_t>(value);
     }
-}
-
-// Only trivial locals: libpng may longjmp out of here.
-bool writePalettePng(WriteState* s, const IndexedPixels* pixels, int width, int height, png_bytep rowBuffer,
-                     const png_color* entries, const png_byte* alphas, int translucent) {
-    if (setjmp(png_jmpbuf(s->png))) return false;
-    png_structp png = s->png;
-    const int depth = pngBitDepthFor(static_cast<int>(pixels->palette.size()));
-    png_set_write_fn(png, s, writeToSink, flushSink);
-    png_set_IHDR(png, s->info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), depth,
-                 PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_PLTE(png, s->info, entries, static_cast<int>(pixels->palette.size()));
-    if (translucent > 0) png_set_tRNS(png, s->info, alphas, translucent, nullptr);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_set_compression_level(png, kCompressionLevel);
-    png_write_info(png, s->info);
-    const std::uint8_t* row = pixels->indices.data();
-    for (int y = 0; y < height; ++y, row += width) {
-        packRow(row, width, depth, rowBuffer);
-        png_write_row(png, rowBuffer);
-    }
-    png_write_end(png, nullptr);
-    return true;
 }
 
 }  // namespace
@@ -175,25 +125,20 @@ std::optional<IndexedPixels> indexPixels(const Image& image) {
 std::string encodeIndexedPng(const IndexedPixels& pixels, int width, int height, ByteSink& out) {
     const std::size_t count = pixels.palette.size();
     if (count == 0 || count > static_cast<std::size_t>(kMaxPaletteColors)) return "a palette PNG needs 1 to 256 colours";
-    std::array<png_color, kMaxPaletteColors> entries{};
-    std::array<png_byte, kMaxPaletteColors> alphas{};
-    int translucent = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Color c = pixels.palette[i];
-        entries[i] = {static_cast<png_byte>(redOf(c)), static_cast<png_byte>(greenOf(c)),
-                      static_cast<png_byte>(blueOf(c))};
-        alphas[i] = static_cast<png_byte>(alphaOf(c));
-        if (alphaOf(c) < 255) translucent = static_cast<int>(i) + 1;
-    }
-    std::vector<png_byte> rowBuffer(static_cast<std::size_t>(width));
-    WriteState state;
-    state.out = &out;
-    state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onError, onWarning);
-    if (state.png) state.info = png_create_info_struct(state.png);
-    if (!state.png || !state.info) return "libpng could not start";
-    if (!writePalettePng(&state, &pixels, width, height, rowBuffer.data(), entries.data(), alphas.data(), translucent))
-        return std::string("PNG encoding failed: ") + state.message;
-    return {};
+    const PngLayout layout{.width = width,
+                           .height = height,
+                           .bitDepth = pngBitDepthFor(static_cast<int>(count)),
+                           .colorType = PngColorType::Palette,
+                           .palette = pixels.palette};
+    const std::uint8_t* indices = pixels.indices.data();
+    return writePng(
+        layout,
+        [&](int y, std::uint8_t* row) {
+            *row = kFilterNone;
+            packRow(indices + static_cast<std::size_t>(y) * static_cast<std::size_t>(width), width, layout.bitDepth,
+                    row + 1);
+        },
+        out);
 }
 
 std::string encodeIndexedPng(const Image& image, ByteSink& out) {
