@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/image.h"
 
@@ -56,9 +57,16 @@ struct FontSpec {
     int pointSize = 10;
     bool bold = false;
     bool italic = false;
+    bool highQuality = false;
     bool underline = false;
     bool strikeOut = false;
-    bool highQuality = false;
+};
+
+// One line of text to draw, its top-left at (x, y).
+struct TextLine {
+    std::string text;
+    int x = 0;
+    int y = 0;
 };
 
 // Fixed parts of the main window, measured once the menu, toolbar and status
@@ -124,10 +132,13 @@ public:
     // Places the view canvas inside the window; returns the size it got.
     virtual Size placeCanvas(int x, int y, int width, int height) = 0;
 
-    // Draws text with a transparent background, its top-left at (x, y), in
-    // colour (0x00BBGGRR) onto the image.
-    virtual void drawText(Image& image, const std::string& text, const FontSpec& font, Color color,
-                          int x, int y) = 0;
+    // Draws the lines with a transparent background in colour (0x00BBGGRR)
+    // onto the image, all in one pass over it.
+    virtual void drawTextLines(Image& image, const std::vector<TextLine>& lines, const FontSpec& font,
+                               Color color) = 0;
+    void drawText(Image& image, const std::string& text, const FontSpec& font, Color color, int x, int y) {
+        drawTextLines(image, {TextLine{text, x, y}}, font, color);
+    }
     // Width and height of the text as drawText() would draw it.
     virtual Size textSize(const std::string& text, const FontSpec& font) = 0;
 

@@ -297,18 +297,20 @@ Size QtPlatform::placeCanvas(int x, int y, int width, int height) {
     return m_window->placeCanvas(x, y, width, height);
 }
 
-void QtPlatform::drawText(Image& image, const std::string& text, const FontSpec& font, Color color, int x,
-                          int y) {
-    if (image.isNull() || text.empty()) return;
+void QtPlatform::drawTextLines(Image& image, const std::vector<TextLine>& lines, const FontSpec& font,
+                               Color color) {
+    if (image.isNull() || lines.empty()) return;
     const QFont qfont = toQFont(font);
     const QFontMetrics metrics(qfont);
-    const QString qtext = QString::fromStdString(text);
     const auto paint = [&](QImage& target) {
         QPainter painter(&target);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         painter.setFont(qfont);
         painter.setPen(QColor::fromRgb(opaqueFromCore(color)));
-        painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
+        for (const TextLine& line : lines) {
+            if (!line.text.empty())
+                painter.drawText(QPoint(line.x, line.y + metrics.ascent()), QString::fromStdString(line.text));
+        }
     };
     if (image.depth() == 32) {
         // Painted in place: the buffer is already R, G, B, A in memory.

@@ -76,8 +76,8 @@ public:
     void setInnerSize(Size inner) override;
     void moveWindow(Point outerTopLeftScreen) override;
     Size placeCanvas(int x, int y, int width, int height) override;
-    void drawText(Image& image, const std::string& text, const FontSpec& font, Color color, int x,
-                  int y) override;
+    void drawTextLines(Image& image, const std::vector<TextLine>& lines, const FontSpec& font,
+                       Color color) override;
     Size textSize(const std::string& text, const FontSpec& font) override;
     void beginLongWork() override;
     void endLongWork() override;

@@ -12,7 +12,9 @@ constexpr int kShadowOffset = 4;
 constexpr const char* kTitleLines[] = {"Tarnel 2.0", "by", "Hollendry"};
 }  // namespace
 
-FontSpec titleFont() { return FontSpec{"Arial", 36, true, true, true}; }
+FontSpec titleFont() {
+    return FontSpec{.family = "Arial", .pointSize = 36, .bold = true, .italic = true, .highQuality = true};
+}
 
 void drawStartupPattern(Image& image) {
     // The accumulator runs on over every row: it is never reset.

@@ -37,8 +37,10 @@ public:
     PlatformTextDrawer(Platform& platform, FontSpec font) : m_platform(platform), m_font(std::move(font)) {}
     int textWidth(const std::string& text) override { return m_platform.textSize(text, m_font).width; }
     int textHeight(const std::string& text) override { return m_platform.textSize(text, m_font).height; }
-    void drawText(Image& image, const std::string& text, int x, int y, Color color) override {
-        m_platform.drawText(image, text, m_font, color, x, y);
+    void drawLines(Image& image, const std::vector<Line>& lines, Color color) override {
+        std::vector<TextLine> platformLines;
+        for (const Line& line : lines) platformLines.push_back({line.text, line.x, line.y});
+        m_platform.drawTextLines(image, platformLines, m_font, color);
     }
 
 private:

@@ -108,15 +108,15 @@ std::optional<TextFont> runFontRequester(QWidget* parent, const TextFont& initia
 }
 
 FontSpec fontSpecOf(const TextFont& font) {
-    FontSpec spec;
-    spec.family = font.name;
-    spec.pointSize = font.size;
-    spec.bold = (font.styleFlags & kStyleBold) != 0;
-    spec.italic = (font.styleFlags & kStyleItalic) != 0;
-    spec.underline = (font.styleFlags & kStyleUnderline) != 0;
-    spec.strikeOut = (font.styleFlags & kStyleStrikeOut) != 0;
-    spec.highQuality = (font.styleFlags & kStyleHighQuality) != 0;
-    return spec;
+    FontSpec result;
+    result.family = font.name;
+    result.pointSize = font.size;
+    result.bold = (font.styleFlags & kStyleBold) != 0;
+    result.italic = (font.styleFlags & kStyleItalic) != 0;
+    result.underline = (font.styleFlags & kStyleUnderline) != 0;
+    result.strikeOut = (font.styleFlags & kStyleStrikeOut) != 0;
+    result.highQuality = (font.styleFlags & kStyleHighQuality) != 0;
+    return result;
 }
 
 }  // namespace tarnel

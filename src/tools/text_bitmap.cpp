@@ -59,15 +59,17 @@ std::optional<Image> renderTextBitmap(const TextSettings& settings, TextDrawer& 
 
     Image bitmap = settings.transparent
                        ? Image(static_cast<int>(fullWidth), static_cast<int>(fullHeight), 32, 0)
-                       : Image(static_cast<int>(fullWidth), static_cast<int>(fullHeight), 24, settings.back & kColorMask);
+                       : Image(static_cast<int>(fullWidth), static_cast<int>(fullHeight), 24,
+                               settings.back & kColorMask);
     // On the opaque background the glyphs' cells are the back colour already.
     const Color color = (settings.front & kColorMask) | kOpaqueText;
+    std::vector<TextDrawer::Line> placed;
     int y = margin;
     for (const std::string& line : lines) {
-        const std::string& t = line.empty() ? std::string(kSpace) : line;
-        drawer.drawText(bitmap, t, margin, y, color);
-        y += drawer.textHeight(t);
+        placed.push_back({line.empty() ? std::string(kSpace) : line, margin, y});
+        y += drawer.textHeight(placed.back().text);
     }
+    drawer.drawLines(bitmap, placed, color);
     return bitmap;
 }
 

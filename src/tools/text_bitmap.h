@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/image.h"
 
@@ -50,9 +51,14 @@ public:
     virtual ~TextDrawer() = default;
     virtual int textWidth(const std::string& text) = 0;
     virtual int textHeight(const std::string& text) = 0;
-    // Draws text with its top-left at (x, y) in color (alpha in the top
-    // byte), the glyphs' edges blended with what is there.
-    virtual void drawText(Image& image, const std::string& text, int x, int y, Color color) = 0;
+    // Draws every line, each with its top-left at (x, y), in color (alpha in
+    // the top byte), the glyphs' edges blended with what is there.
+    struct Line {
+        std::string text;
+        int x = 0;
+        int y = 0;
+    };
+    virtual void drawLines(Image& image, const std::vector<Line>& lines, Color color) = 0;
 };
 
 inline constexpr int kTextMargin = 5;

@@ -74,13 +74,15 @@ public:
     }
     void moveWindow(Point p) override { windowPos = p; }
     Size placeCanvas(int, int, int w, int h) override { return Size{std::max(w, 0), std::max(h, 0)}; }
-    // Draws the text's box filled with the colour, opaque.
-    void drawText(Image& image, const std::string& text, const FontSpec&, Color color, int x, int y) override {
-        texts.push_back({text, color, x, y});
-        const Size s = textSize(text, FontSpec{});
-        for (int yy = y; yy < y + s.height; ++yy)
-            for (int xx = x; xx < x + s.width; ++xx)
-                if (image.contains(xx, yy)) image.setPixel(xx, yy, color | 0xFF000000u);
+    // Draws each line's box filled with the colour, opaque.
+    void drawTextLines(Image& image, const std::vector<TextLine>& lines, const FontSpec&, Color color) override {
+        for (const TextLine& line : lines) {
+            texts.push_back({line.text, color, line.x, line.y});
+            const Size s = textSize(line.text, FontSpec{});
+            for (int yy = line.y; yy < line.y + s.height; ++yy)
+                for (int xx = line.x; xx < line.x + s.width; ++xx)
+                    if (image.contains(xx, yy)) image.setPixel(xx, yy, color | 0xFF000000u);
+        }
     }
     Size textSize(const std::string& text, const FontSpec&) override {
         return Size{charWidth * static_cast<int>(text.size()), textHeight};

@@ -104,7 +104,8 @@ void PlatformTest::textOn24BitImageKeepsTopByte() {
 void PlatformTest::textOn32BitImageIsOpaqueWhereDrawn() {
     QtPlatform platform;
     Image image(100, 60, 32, 0);  // fully transparent
-    platform.drawText(image, "by", FontSpec{"Arial", 24, true, true, true}, rgb(0x3F, 0xFF, 0x00), 2, 2);
+    const FontSpec font{.family = "Arial", .pointSize = 24, .bold = true, .italic = true, .highQuality = true};
+    platform.drawText(image, "by", font, rgb(0x3F, 0xFF, 0x00), 2, 2);
     int opaque = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {

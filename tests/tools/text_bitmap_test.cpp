@@ -18,10 +18,12 @@ struct FakeDrawer final : TextDrawer {
     std::vector<Call> calls;
     int textWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
     int textHeight(const std::string&) override { return 13; }
-    void drawText(Image& image, const std::string& text, int x, int y, Color color) override {
-        calls.push_back({text, x, y, color});
-        for (int r = y; r < y + 13; ++r)
-            for (int c = x; c < x + textWidth(text); ++c) image.setPixel(c, r, color);
+    void drawLines(Image& image, const std::vector<Line>& lines, Color color) override {
+        for (const Line& line : lines) {
+            calls.push_back({line.text, line.x, line.y, color});
+            for (int r = line.y; r < line.y + 13; ++r)
+                for (int c = line.x; c < line.x + textWidth(line.text); ++c) image.setPixel(c, r, color);
+        }
     }
 };
 
